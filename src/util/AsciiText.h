@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Text here is bytes of the Windows-1252 code page. These routines fold and trim only what the
+// program's own rules name: the letters A..Z and the blank (code 32). Bytes of the upper half,
+// tabs and line breaks are kept as they are.
+
+char AsciiLowerChar(char c);
+std::string AsciiLower(std::string_view text);
+void AsciiLowerInPlace(std::string& text);
+
+// Removes blanks (code 32 only) at both ends.
+std::string TrimBlanks(std::string_view text);
+
+// Whether `text` starts with `prefix` when A..Z are folded on both sides.
+bool AsciiStartsWithNoCase(std::string_view text, std::string_view prefix);
+bool AsciiEqualNoCase(std::string_view a, std::string_view b);
