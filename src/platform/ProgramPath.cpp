@@ -1,0 +1,45 @@
+#include "platform/ProgramPath.h"
+
+#include "util/AsciiText.h"
+
+#include <climits>
+#include <unistd.h>
+
+std::string ProgramPath()
+{
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n <= 0)
+        return {};
+    buffer.resize(static_cast<std::size_t>(n));
+    return buffer;
+}
+
+std::string ReplaceProgramExtension(std::string_view path, std::string_view extension)
+{
+    if (path.size() >= 4 && AsciiEqualNoCase(path.substr(path.size() - 4), ".exe"))
+        return std::string(path.substr(0, path.size() - 4)) + std::string(extension);
+    return std::string(path) + std::string(extension);
+}
+
+std::string FileNamePart(std::string_view path)
+{
+    const auto slash = path.find_last_of("/\\");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string FolderPart(std::string_view path)
+{
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string ApplicationTitle(std::string_view path)
+{
+    std::string name = FileNamePart(path);
+    name = name.substr(0, name.find('.'));
+    AsciiLowerInPlace(name);
+    if (!name.empty() && name[0] >= 'a' && name[0] <= 'z')
+        name[0] = static_cast<char>(name[0] - 'a' + 'A');
+    return name;
+}
