@@ -1,0 +1,186 @@
+#include "i18n/TBabelfish2000.h"
+
+#include "platform/ProgramPath.h"
+#include "util/AsciiText.h"
+#include "util/ReadToDelimiter.h"
+#include "util/ReplaceAll.h"
+#include "util/Stream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+constexpr std::string_view kTerminator = "|$$";
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Folding for the duplicate test of gathered lines, as a Western user reads Windows-1252 text:
+// A..Z, the accented capitals C0..DE (not the multiplication sign D7), and the capitals
+// Š, Œ, Ž, Ÿ fold to their small letters. Letters without a single-byte partner (ß, µ) stay.
+// Every byte folds the same way wherever it stands, so the test is symmetric and transitive.
+char WesternFold(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
+        return static_cast<char>(byte + 0x20);
+    switch (byte) {
+    case 0x8A: // Š
+    case 0x8C: // Œ
+    case 0x8E: // Ž
+        return static_cast<char>(byte + 0x10);
+    case 0x9F: // Ÿ
+        return static_cast<char>(0xFF);
+    default:
+        return c;
+    }
+}
+
+bool WesternEqualNoCase(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, [](char x, char y) { return WesternFold(x) == WesternFold(y); });
+}
+
+std::string EntryLine(std::string_view key, std::string_view text)
+{
+    std::string line;
+    line.reserve(key.size() + text.size() + 6);
+    line.append("[").append(key).append("]=").append(text).append(kTerminator);
+    return line;
+}
+
+// Characters `from` to `to` (both counted from 1) of `chunk`; a range ending before it starts is
+// empty. Positions are those of the chunk rules, where 0 means "absent".
+std::string_view Range(std::string_view chunk, std::size_t from, std::size_t to)
+{
+    if (from == 0)
+        from = 1;
+    if (to < from)
+        return {};
+    return chunk.substr(from - 1, to - from + 1);
+}
+
+std::size_t Pos(std::string_view chunk, std::string_view what)
+{
+    const auto index = chunk.find(what);
+    return index == std::string_view::npos ? 0 : index + 1;
+}
+
+std::string FillParams(std::string text, std::span<const std::string> params)
+{
+    for (std::size_t n = 1; n <= params.size(); ++n)
+        text = ReplaceAll(text, "<%" + std::to_string(n) + "%>", params[n - 1], true);
+    return text;
+}
+
+} // namespace
+
+std::string NormalizeKey(std::string_view lowerCasedKey)
+{
+    // One pass does what the repeated replacements do: line breaks and tabs become blanks, each
+    // run of blanks becomes one, leading blanks go, a trailing one stays.
+    std::string key;
+    key.reserve(lowerCasedKey.size());
+    for (char c : lowerCasedKey) {
+        if (c == '\r' || c == '\n' || c == '\t')
+            c = ' ';
+        if (c == ' ' && (key.empty() || key.back() == ' '))
+            continue;
+        key.push_back(c);
+    }
+    return key;
+}
+
+std::string NormalizeText(std::string_view text, std::string_view appName)
+{
+    if (text.empty())
+        return {};
+    std::string result(text);
+    std::replace(result.begin(), result.end(), '\r', ' ');
+    std::replace(result.begin(), result.end(), '\n', ' ');
+    result = ReplaceAll(result, "\\n", kLineEnd, false);
+    return ReplaceAll(result, "<%APPNAME%>", appName, true);
+}
+
+TBabelfish2000::TBabelfish2000(std::string appName) : FAppName(std::move(appName)) {}
+
+TBabelfish2000::~TBabelfish2000()
+{
+    if (!FAutoCreateItlFile)
+        return;
+    // Shutdown goes on whatever happens here; the stream error's message names the file and the
+    // system's reason.
+    try {
+        WriteItlFile(GeneratedItlFileName());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "The generated language file was not written: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "The generated language file was not written.\n");
+    }
+}
+
+void TBabelfish2000::LoadFromStream(TStream& stream)
+{
+    FKeys.clear();
+    FTexts.clear();
+    stream.SetPosition(0);
+    for (;;) {
+        const TDelimitedText chunk = ReadToDelimiter(stream, kTerminator);
+        if (!chunk.Found)
+            break;
+        const std::string_view text = chunk.Text;
+        const std::size_t p1 = Pos(text, "[");
+        const std::size_t p2 = Pos(text, "]=");
+        const std::size_t p3 = Pos(text, kTerminator);
+        FKeys.push_back(NormalizeKey(AsciiLower(Range(text, p1 + 1, p2 - 1))));
+        FTexts.push_back(NormalizeText(Range(text, p2 + 2, p3 - 1), FAppName));
+    }
+}
+
+std::string TBabelfish2000::Translate(std::string_view key, std::span<const std::string> params)
+{
+    const std::string lowerKey = AsciiLower(key);
+    const auto found = std::find(FKeys.begin(), FKeys.end(), lowerKey);
+    if (found != FKeys.end()) {
+        std::string text = FillParams(FTexts[static_cast<std::size_t>(found - FKeys.begin())], params);
+        if (OnTranslateKey)
+            OnTranslateKey(*this, std::string(key), text);
+        return text;
+    }
+    if (FAutoCreateItlFile) {
+        std::string line = EntryLine(key, key);
+        const bool known = std::ranges::any_of(
+            FOutputLines, [&line](const std::string& other) { return WesternEqualNoCase(other, line); });
+        if (!known)
+            FOutputLines.push_back(std::move(line));
+    }
+    return FillParams(std::string(key), params);
+}
+
+std::string TBabelfish2000::GeneratedItlText() const
+{
+    std::string bytes;
+    for (const std::string& line : FOutputLines)
+        bytes.append(line).append(kLineEnd);
+    for (std::size_t i = 0; i < FKeys.size(); ++i)
+        bytes.append(EntryLine(FKeys[i], FTexts[i])).append(kLineEnd);
+    return bytes;
+}
+
+void TBabelfish2000::WriteItlFile(const std::filesystem::path& path) const
+{
+    TFileStream file(path, TFileStream::Mode::Create);
+    const std::string bytes = GeneratedItlText();
+    errno = 0;
+    if (file.Write(bytes.data(), bytes.size()) != bytes.size()) {
+        const int reason = errno != 0 ? errno : EIO;
+        throw EStreamError("Cannot write file \"" + path.string() + "\". " + std::strerror(reason));
+    }
+}
+
+std::string TBabelfish2000::GeneratedItlFileName()
+{
+    return FileNamePart(ReplaceProgramExtension(ProgramPath(), ".itl"));
+}

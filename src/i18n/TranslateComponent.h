@@ -1,0 +1,23 @@
+#pragma once
+
+class QMetaProperty;
+class QObject;
+class TBabelfish2000;
+
+// The walk that replaces the translatable texts of a window and everything it owns. A text is
+// translatable when it begins with the engine's KeyPrefix ("BF_", letter case counts); it becomes
+// engine.Translate(text without the prefix), also when the table lacks the key.
+//
+// Owned components are the QObject children in creation order; published properties are the
+// Q_PROPERTYs of the class in declaration order, inherited ones first. What a property gets:
+// - QString: translated when it qualifies; "objectName" (the component's Name) never is.
+// - QStringList: lines visited from last to first; a qualifying line is replaced by its
+//   translation, split at CR LF into several lines; lines that do not qualify stay as they are.
+// - a pointer to a TCollection (i18n/TCollection.h): every item is walked with TranslateObject.
+// - anything else (other objects, numbers, fonts, ...): untouched.
+
+// Translates `component` itself, then walks its children depth-first.
+void TranslateComponent(TBabelfish2000& engine, QObject* component);
+// Translates the properties of one object, unless the engine's OnTranslateObject says no.
+void TranslateObject(TBabelfish2000& engine, QObject* instance);
+void TranslateProperty(TBabelfish2000& engine, QObject* instance, const QMetaProperty& property);
