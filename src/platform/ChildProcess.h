@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The server's half of "start a program and let the client wait for it".
+//
+// On Linux only a parent can learn its child's exit code, but the program that waits for it (the
+// client that asked the server) is not the parent. So the server, which is the parent, records the
+// exit code of every program it started with the wait flag in a file "exit-<pid>" of
+// RuntimeFolder() (the code as decimal text; written atomically). The record is written BEFORE the
+// child is reaped, so while the process id can still be opened the record may be missing, but once
+// the process is gone for good its record is there. ProcessWait.h is the client's half.
+
+// Starts argv[0] with the arguments argv[1..] with posix_spawnp (no shell), signal dispositions and
+// mask reset to the defaults. Returns the process id, or 0 with `errorNumber` set to the errno value.
+// A stale exit record of the same process id is removed before the id is handed out.
+pid_t SpawnProgram(const std::vector<std::string>& argv, int& errorNumber);
+
+// Path of the exit record of a process id.
+std::string ExitRecordPath(pid_t pid);
+
+// Reaps the programs the server started, one background thread per program, so none is left a
+// zombie; for those watched with `recordExitCode` it writes the exit record first (a program killed
+// by a signal gets 128 + the signal number). The destructor stops watching: children that are still
+// running are not killed and are not recorded.
+class ChildReaper
+{
+public:
+    ChildReaper();
+    ~ChildReaper();
+
+    ChildReaper(const ChildReaper&) = delete;
+    ChildReaper& operator=(const ChildReaper&) = delete;
+
+    void Watch(pid_t pid, bool recordExitCode);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> FImpl;
+};

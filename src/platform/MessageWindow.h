@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Message windows: named endpoints through which processes of one user exchange synchronous
+// data-copy messages (what WM_COPYDATA carries: the sender's window handle, a 32-bit data word and
+// a block of bytes).
+//
+// Each window is a listening Unix stream socket "<handle>.sock" in RuntimeFolder() plus a record
+// "<handle>.win" (process id, class name, window name) that is written atomically and kept under an
+// flock for the window's life. The lock dies with the process, which is how a dead process's
+// windows are recognised: they are never found, and whoever comes across them removes their files.
+//
+// Every descriptor is close-on-exec, so programs we start do not inherit our windows. A child made
+// by fork() without exec shares the parent's windows and must not use or destroy them.
+//
+// Threads: a window is served on the thread that calls ServePending() or Send(); the process-wide
+// table of windows is guarded, but window procedures and sends are meant for one (the main) thread.
+
+using WindowHandle = std::uint32_t;
+
+// The window procedure: the sender's window handle (as the sender stated it), the data word, and
+// the bytes, valid only during the call. It may send messages itself and may destroy its own window.
+using WindowProcedure =
+    std::function<void(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view bytes)>;
+
+// A message whose block is larger than this is refused by sender and receiver alike.
+inline constexpr std::size_t kMaxMessageBytes = 64u * 1024u * 1024u;
+
+// How long a peer may stall in the middle of a message (header or bytes) before it is dropped.
+inline constexpr int kFrameTimeoutMilliseconds = 3000;
+
+// Outcome of Send(). Only Delivered means that the destination's window procedure ran and returned.
+enum class SendResult
+{
+    Delivered,
+    NoSuchWindow, // handle 0, no window with that handle, or its process has gone
+    TooLarge,     // the block exceeds kMaxMessageBytes; nothing was sent
+    Broken        // the destination went away, refused us or dropped the message before answering
+};
+
+class MessageWindow
+{
+public:
+    // Registers a window under a class name and a window name (any bytes; empty is allowed). Its
+    // handle is a random non-zero 32-bit number that no live window holds. Throws PlatformError
+    // when the runtime folder is refused or a socket cannot be made.
+    MessageWindow(std::string_view className, std::string_view windowName, WindowProcedure procedure = {});
+
+    // Unregisters: closes the socket and removes both files. A peer waiting in Send() on this
+    // window (connected but not yet served) sees its send return Broken.
+    ~MessageWindow();
+
+    MessageWindow(const MessageWindow&) = delete;
+    MessageWindow& operator=(const MessageWindow&) = delete;
+
+    WindowHandle Handle() const { return FHandle; }
+    const std::string& ClassName() const { return FClassName; }
+    const std::string& WindowName() const { return FWindowName; }
+
+    // Without a procedure, messages are still received and acknowledged (and dropped), as a window
+    // with the default window procedure would.
+    void SetWindowProcedure(WindowProcedure procedure);
+
+    // The listening socket: readable when a peer has connected. Watch it (QSocketNotifier, poll)
+    // and call ServePending() when it is readable; never read from it yourself.
+    int FileDescriptor() const { return FSocket; }
+
+    // Serves every message pending now without waiting for new ones, each fully (the procedure
+    // runs, then the sender is released). Returns at once when nothing is pending, which happens
+    // when a Send() of this process already served what woke the caller. A peer that stops in the
+    // middle of a message is dropped after kFrameTimeoutMilliseconds without progress. Safe to call when the
+    // window procedure destroys this window: serving then stops.
+    void ServePending();
+
+private:
+    WindowHandle FHandle = 0;
+    int FSocket = -1;
+    int FRecordLock = -1;
+    std::string FClassName;
+    std::string FWindowName;
+    std::string FFolder;
+    WindowProcedure FProcedure;
+
+    friend struct WindowTableAccess;
+};
+
+// A live window whose class name and window name both equal the given ones (byte for byte), or 0.
+// With several matches, the one with the smallest handle. Records of dead processes met on the way
+// are removed. Throws PlatformError when the runtime folder is refused.
+WindowHandle FindWindow(std::string_view className, std::string_view windowName);
+
+// Whether a live window has this handle (false for 0 and for a dead process's window).
+bool IsWindow(WindowHandle handle);
+
+// Sends synchronously: returns when the destination's window procedure has returned, or at once
+// when the destination does not exist or goes away. There is no time limit while the destination
+// works on the message. While it waits, the calling thread serves the messages that arrive for
+// every window of this process (so a reply sent back during the request is delivered inside the
+// wait); nothing else is served. `from` is passed to the destination as the sender's handle.
+// Sending to a window of this process works too (it is served inside the wait).
+// Never raises SIGPIPE. Throws PlatformError only when the runtime folder is refused.
+SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std::string_view bytes);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <filesystem>
+
+// The per-user folder that holds message windows, named mutexes and exit-code records:
+// "$XDG_RUNTIME_DIR/mentix", or "/tmp/mentix-<uid>" when XDG_RUNTIME_DIR is unset, empty or not
+// an absolute path. It is created with mode 0700 when missing.
+//
+// Anyone who can write into this folder can impersonate our windows, so a folder that is not a
+// real directory (a symbolic link counts as not), not owned by the effective user, or open to the
+// group or others (any of the 077 mode bits) is refused with PlatformError; nothing is repaired.
+//
+// The environment is read on every call (nothing is cached), so a test points a process and its
+// children at a private folder by setting XDG_RUNTIME_DIR before it creates anything.
+std::filesystem::path RuntimeFolder();
