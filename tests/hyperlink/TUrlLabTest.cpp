@@ -1,0 +1,245 @@
+#include "controls/hyperlink/TUrlLab.h"
+#include "controls/hyperlink/UrlShell.h"
+
+#include "support/TempDir.h"
+
+#include <QEnterEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+class FakeShell : public TUrlShell
+{
+public:
+    void OpenAddress(const std::string& url) override { opened.push_back(url); }
+    int StartProgram(const std::string& path, const std::string& params) override
+    {
+        started.push_back(path + "|" + params);
+        return startResult;
+    }
+    std::vector<std::string> opened;
+    std::vector<std::string> started;
+    int startResult = 42;
+};
+
+struct Clicked
+{
+    int count = 0;
+};
+
+std::string ClickError(TUrlLab& label)
+{
+    try {
+        label.Click();
+    } catch (const EQZLURLLabError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+TFont MakeFont(const std::string& name, TColor color, TFontStyles style)
+{
+    TFont font;
+    font.SetName(name);
+    font.SetHeight(-13);
+    font.SetColor(color);
+    font.SetStyle(style);
+    return font;
+}
+
+void SendEnter(TUrlLab& label)
+{
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(&label, &enter);
+}
+
+void SendLeave(TUrlLab& label)
+{
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&label, &leave);
+}
+
+} // namespace
+
+TEST(TUrlLab, UrlAndTaskParamsLoseOnlyBlanksAtBothEnds)
+{
+    TUrlLab label;
+    label.SetURL("  http://example.org/ ");
+    EXPECT_EQ(label.URL(), "http://example.org/");
+    label.SetURL("\thttp://x\t ");
+    EXPECT_EQ(label.URL(), "\thttp://x\t");
+    label.SetURL("     ");
+    EXPECT_EQ(label.URL(), "");
+    label.SetTaskParams("  -a  -b  ");
+    EXPECT_EQ(label.TaskParams(), "-a  -b");
+    label.setProperty("URL", QString(" http://y "));
+    EXPECT_EQ(label.property("URL").toString(), "http://y");
+}
+
+TEST(TUrlLab, ClickOpensAddressesStartsProgramsAndRejectsTheRest)
+{
+    FakeShell shell;
+    TUrlLab label;
+    label.setObjectName("UrlLabHomepage");
+    label.SetShell(shell);
+    int clicks = 0;
+    label.OnClick = [&](TUrlLab& sender) {
+        EXPECT_EQ(&sender, &label);
+        ++clicks;
+    };
+
+    label.Click(); // empty URL: only the event
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(shell.started.empty());
+
+    label.SetURL("HTTP://Example.org/Page");
+    label.Click();
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], "HTTP://Example.org/Page");
+    EXPECT_EQ(clicks, 2);
+
+    for (const char* url :
+         {"https://example.org", "ftp://example.org", "mailto:a@b.c", "C:\\dir.x\\tool", "run"}) {
+        label.SetURL(url);
+        EXPECT_EQ(ClickError(label), "Component \"UrlLabHomepage\": URL of URLLab is invalid") << url;
+    }
+    EXPECT_EQ(clicks, 2);
+
+    label.SetURL("C:\\Tools\\Run.EXE");
+    label.SetTaskParams("-x 'a b'");
+    label.Click();
+    ASSERT_EQ(shell.started.size(), 1u);
+    EXPECT_EQ(shell.started[0], "C:\\Tools\\Run.EXE|-x 'a b'");
+    EXPECT_EQ(clicks, 3);
+
+    shell.startResult = 2;
+    EXPECT_EQ(ClickError(label), "Component \"UrlLabHomepage\": Cannot start executable (errnum=2)");
+    shell.startResult = 32;
+    EXPECT_EQ(ClickError(label), "Component \"UrlLabHomepage\": Cannot start executable (errnum=32)");
+    shell.startResult = -1; // the one low code that is no failure
+    EXPECT_EQ(ClickError(label), "");
+    EXPECT_EQ(clicks, 4);
+}
+
+TEST(TUrlLab, MouseClickReachesTheLinkAndErrorsDoNotFireOnClick)
+{
+    FakeShell shell;
+    TUrlLab label;
+    label.SetShell(shell);
+    label.SetCaption("link");
+    label.show();
+    int clicks = 0;
+    label.OnClick = [&](TUrlLab&) {
+        ++clicks;
+    };
+    label.SetURL("http://example.org");
+    QTest::mouseClick(&label, Qt::LeftButton);
+    EXPECT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(label.cursor().shape(), Qt::ArrowCursor); // the busy pointer is gone again
+
+    label.SetURL("gopher://example.org");
+    QTest::mouseClick(&label, Qt::LeftButton); // the error goes to the application, not to us
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(TUrlLab, FontSwapsOnEnterAndLeaveOnlyWhenEnabled)
+{
+    TUrlLab label;
+    const TFont normal = MakeFont("Courier New", clBlue, fsBold);
+    const TFont active = MakeFont("Courier New", clRed, fsBold | fsUnderline);
+    label.SetFont(normal);
+    label.SetFontActive(active);
+    label.Loaded();
+    int enters = 0, leaves = 0;
+    label.OnMouseEnter = [&](TUrlLab&) {
+        ++enters;
+    };
+    label.OnMouseLeave = [&](TUrlLab&) {
+        ++leaves;
+    };
+
+    SendEnter(label);
+    EXPECT_TRUE(label.Font().SameAttributes(active));
+    EXPECT_TRUE(label.font().underline());
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    SendLeave(label);
+    EXPECT_TRUE(label.Font().SameAttributes(normal));
+    EXPECT_FALSE(label.font().underline());
+
+    // A font given after loading gives way to the saved one at the next leave.
+    label.SetFont(MakeFont("Arial", clGreen, 0));
+    SendEnter(label);
+    SendLeave(label);
+    EXPECT_TRUE(label.Font().SameAttributes(normal));
+
+    label.setEnabled(false);
+    SendEnter(label);
+    EXPECT_TRUE(label.Font().SameAttributes(normal));
+    label.SetFont(active);
+    SendLeave(label);
+    EXPECT_TRUE(label.Font().SameAttributes(active));
+    EXPECT_EQ(enters, 3);
+    EXPECT_EQ(leaves, 3);
+}
+
+TEST(TUrlLab, AmpersandIsShownAsWritten)
+{
+    TUrlLab label;
+    label.SetCaption("Tom & Jerry");
+    EXPECT_EQ(label.text(), "Tom & Jerry");
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+    EXPECT_EQ(label.property("Caption").toString(), "Tom & Jerry");
+}
+
+namespace {
+
+void WriteProgram(const std::filesystem::path& path, const std::string& body, mode_t mode)
+{
+    WriteFileBytes(path, body);
+    ::chmod(path.c_str(), mode);
+}
+
+std::string WaitForFile(const std::filesystem::path& path)
+{
+    // Waits for the started program to write its answer; the bound only keeps a broken test finite.
+    for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i)
+        QTest::qWait(20);
+    QTest::qWait(20);
+    return ReadFileBytes(path);
+}
+
+} // namespace
+
+TEST(TUrlLab, RealProgramsStartWithTheirWordsOrGiveTheShellCodes)
+{
+    TempDir dir;
+    const auto out = dir / "args.txt";
+    WriteProgram(dir / "tool.exe",
+                 "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" '" + out.string() + "'\n",
+                 0755);
+    WriteProgram(dir / "locked.exe", "#!/bin/sh\nexit 0\n", 0644);
+    WriteProgram(dir / "garbage.exe", "this is no program\n", 0755);
+
+    TUrlLab label;
+    label.setObjectName("UrlLabTool");
+    label.SetURL((dir / "tool.exe").string());
+    label.SetTaskParams("one \"two words\" 'it''s' back\\ slash");
+    label.Click();
+    EXPECT_EQ(WaitForFile(out), "one|two words|its|back slash|");
+
+    const auto codeOf = [&](const std::filesystem::path& path) {
+        label.SetURL(path.string());
+        return ClickError(label);
+    };
+    EXPECT_EQ(codeOf(dir / "missing.exe"), "Component \"UrlLabTool\": Cannot start executable (errnum=2)");
+    EXPECT_EQ(codeOf(dir / "nofolder" / "x.exe"),
+              "Component \"UrlLabTool\": Cannot start executable (errnum=3)");
+    EXPECT_EQ(codeOf(dir / "locked.exe"), "Component \"UrlLabTool\": Cannot start executable (errnum=5)");
+    EXPECT_EQ(codeOf(dir / "garbage.exe"), "Component \"UrlLabTool\": Cannot start executable (errnum=11)");
+}
