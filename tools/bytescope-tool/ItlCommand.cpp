@@ -1,7 +1,156 @@
 #include "Commands.h"
 
-// Placeholder until the itl command is built.
-int RunItlCommand(const CommandArgs&, int, char**)
+#include "i18n/TBabelfish2000.h"
+#include "util/Cp1252.h"
+#include "util/Stream.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kItlUsage =
+    "usage: bytescope-tool itl dump FILE\n"
+    "       bytescope-tool itl lookup FILE KEY [PARAM...]\n"
+    "       bytescope-tool itl generate FILE --out OUT KEY...\n"
+    "       bytescope-tool itl template ...\n"
+    "\n"
+    "  dump      print each table entry of the language file FILE as {\"key\": ..., \"text\": ...}\n"
+    "  lookup    print the translation of KEY, with PARAMs filling <%1%>, <%2%>, ...\n"
+    "  generate  look the KEYs up with generation on and write the generated language file to OUT\n"
+    "  template  write a language file for the trainer's own texts\n"
+    "\n"
+    "FILE may be '-' for an empty table (lookup, generate). KEY and PARAMs are UTF-8 and are\n"
+    "converted to Windows-1252. Output strings are JSON; every byte outside printable ASCII, and\n"
+    "'\"' and '\\', is written as \\u00XX with the byte's value.\n";
+
+// Each byte on its own, so that a reader gets the language file's bytes back exactly.
+std::string JsonString(std::string_view bytes)
 {
-    return Fail(1, "itl: not available in this build");
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string json = "\"";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte <= 0x7E && byte != '"' && byte != '\\') {
+            json.push_back(c);
+        } else {
+            json.append("\\u00");
+            json.push_back(kHex[byte >> 4]);
+            json.push_back(kHex[byte & 0x0F]);
+        }
+    }
+    json.push_back('"');
+    return json;
+}
+
+void PrintLine(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+// Loads FILE into `engine`; "-" leaves the table empty when `allowNone`.
+bool Load(TBabelfish2000& engine, const std::string& file, bool allowNone)
+{
+    if (allowNone && file == "-")
+        return true;
+    try {
+        TFileStream stream(file, TFileStream::Mode::Read);
+        engine.LoadFromStream(stream);
+        return true;
+    } catch (const std::exception& error) {
+        Fail(1, std::string("itl: ") + error.what());
+        return false;
+    }
+}
+
+int Dump(const CommandArgs& args)
+{
+    if (args.size() != 1)
+        return Fail(2, "itl dump: expected FILE");
+    TBabelfish2000 engine("");
+    if (!Load(engine, args[0], false))
+        return 1;
+    for (std::size_t i = 0; i < engine.Keys().size(); ++i)
+        PrintLine("{\"key\": " + JsonString(engine.Keys()[i]) +
+                  ", \"text\": " + JsonString(engine.Texts()[i]) + "}");
+    return 0;
+}
+
+int Lookup(const CommandArgs& args)
+{
+    if (args.size() < 2)
+        return Fail(2, "itl lookup: expected FILE and KEY");
+    TBabelfish2000 engine("");
+    if (!Load(engine, args[0], true))
+        return 1;
+    std::vector<std::string> params;
+    for (std::size_t i = 2; i < args.size(); ++i)
+        params.push_back(Utf8ToCp1252(args[i]));
+    PrintLine(JsonString(engine.Translate(Utf8ToCp1252(args[1]), params)));
+    return 0;
+}
+
+int Generate(const CommandArgs& args)
+{
+    if (args.empty())
+        return Fail(2, "itl generate: expected FILE --out OUT KEY...");
+    std::string out;
+    std::vector<std::string> keys;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--out" && out.empty()) {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Fail(2, "itl generate: --out needs a file name");
+            out = args[++i];
+        } else {
+            keys.push_back(Utf8ToCp1252(args[i]));
+        }
+    }
+    if (out.empty())
+        return Fail(2, "itl generate: expected --out OUT");
+
+    TBabelfish2000 engine("");
+    if (!Load(engine, args[0], true))
+        return 1;
+    engine.SetAutoCreateItlFile(true);
+    for (const std::string& key : keys)
+        engine.Translate(key);
+    // The file goes to OUT, not to the current directory as the engine would write it when it goes.
+    engine.SetAutoCreateItlFile(false);
+    try {
+        engine.WriteItlFile(out);
+    } catch (const std::exception& error) {
+        return Fail(1, std::string("itl generate: ") + error.what());
+    }
+    return 0;
+}
+
+// The trainer's language-file template; built with the trainer.
+int Template(const CommandArgs&)
+{
+    return Fail(1, "itl template: not available in this build");
+}
+
+} // namespace
+
+int RunItlCommand(const CommandArgs& args, int, char**)
+{
+    if (args.empty())
+        return Fail(2, "itl: expected dump, lookup, generate or template (see 'itl --help')");
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kItlUsage, stdout);
+        return 0;
+    }
+    const CommandArgs rest(args.begin() + 1, args.end());
+    if (args[0] == "dump")
+        return Dump(rest);
+    if (args[0] == "lookup")
+        return Lookup(rest);
+    if (args[0] == "generate")
+        return Generate(rest);
+    if (args[0] == "template")
+        return Template(rest);
+    return Fail(2, "itl: unknown sub-command '" + args[0] + "' (see 'itl --help')");
 }
