@@ -1,0 +1,72 @@
+#include "controls/dotmatrix/FontSampler.h"
+
+#include "controls/qt/QtBridge.h"
+#include "util/AsciiText.h"
+#include "util/Cp1252.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+constexpr int kSurface = 65; // the drawing surface; only its top-left 32 x 32 pixels are read
+constexpr int kSampled = 32;
+
+void SampleCode(const QImage& image, int code, TRDGlyphTable& table)
+{
+    int min = kSampled - 1;
+    int max = 0;
+    for (int i = 0; i < kSampled; ++i) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(i));
+        std::uint32_t mask = 0;
+        for (int j = 0; j < kSampled; ++j) {
+            if ((line[j] & 0xFFFFFFu) == 0xFFFFFFu)
+                continue;
+            mask |= 1u << j;
+            min = std::min(min, j);
+            max = std::max(max, j);
+        }
+        table.Rows[static_cast<std::size_t>(code)][static_cast<std::size_t>(i)] = mask;
+        if (mask != 0 && i + 1 > table.GlyphHeight)
+            table.GlyphHeight = i + 1;
+    }
+    table.FirstCol[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(min);
+    table.LastCol[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(max);
+    table.GlyphWidth = std::max(table.GlyphWidth, max - min + 1);
+}
+
+} // namespace
+
+TRDGlyphTable SampleFontGlyphs(const TFont& font)
+{
+    TRDGlyphTable table;
+    QImage image(kSurface, kSurface, QImage::Format_RGB32);
+    const QFont qfont = ToQFont(font);
+    const int ascent = QFontMetrics(qfont).ascent();
+    {
+        QPainter painter(&image);
+        painter.setFont(qfont);
+        painter.setPen(ToQColor(font.Color()));
+        for (int code = 32; code < 256; ++code) {
+            painter.fillRect(0, 0, 100, 100, Qt::white);
+            const QString text(
+                QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(code)))));
+            // The character cell's top-left corner at (0, 0): the base line lies one ascent down.
+            painter.drawText(0, ascent, text);
+            // The raster engine draws straight into the image, so it can be read at once.
+            SampleCode(image, code, table);
+        }
+    }
+    table.FirstCol[32] = 0;
+    table.LastCol[32] = static_cast<std::uint8_t>(table.GlyphWidth / 2);
+    table.CompleteBlankGlyphs();
+    return table;
+}
+
+TRDGlyphTable BuildGlyphTable(const TFont& font)
+{
+    if (AsciiLower(font.Name()) == "default")
+        return TRDGlyphTable::BuildFromDefaultGlyphs();
+    return SampleFontGlyphs(font);
+}

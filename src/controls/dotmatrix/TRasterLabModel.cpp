@@ -1,0 +1,419 @@
+#include "controls/dotmatrix/TRasterLabModel.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+
+namespace {
+
+int Saturate(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+template <typename T>
+bool Store(T& field, T value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+using Pt = PixelImage::Point;
+
+} // namespace
+
+PixelImage::Pixel TRasterLabModel::DefaultColor(TColor color)
+{
+    if (!IsSystemColor(color))
+        return PixelOf(color);
+    switch (color) {
+    case clBtnShadow:
+        return PixelOf(clGray);
+    case clBtnHighlight:
+    case clWindow:
+        return PixelOf(clWhite);
+    case clBtnFace:
+        return PixelOf(0xC0C0C0);
+    default:
+        return PixelOf(clBlack);
+    }
+}
+
+TRasterLabModel::TRasterLabModel() : FGlyphs(TRDGlyphTable::BuildFromDefaultGlyphs()) {}
+
+void TRasterLabModel::SetSize(int width, int height)
+{
+    FWidth = width;
+    FHeight = height;
+}
+
+bool TRasterLabModel::SetAutoHeight(bool value)
+{
+    if (!Store(FAutoHeight, value))
+        return false;
+    if (FAutoHeight)
+        ApplyAutoHeight();
+    return true;
+}
+
+bool TRasterLabModel::SetAutoCenter(bool value)
+{
+    if (!Store(FAutoCenter, value))
+        return false;
+    if (FAutoCenter)
+        ApplyAutoCenter();
+    else
+        FPosX = 1;
+    return true;
+}
+
+bool TRasterLabModel::SetColorLabBakG(TColor value)
+{
+    return Store(FColorLabBakG, value);
+}
+
+bool TRasterLabModel::SetColorDotOn(TColor value)
+{
+    return Store(FColorDotOn, value);
+}
+
+bool TRasterLabModel::SetColorDotOff(TColor value)
+{
+    return Store(FColorDotOff, value);
+}
+
+bool TRasterLabModel::SetColorScheme(TColorScheme value)
+{
+    if (!Store(FColorScheme, value))
+        return false;
+    const bool system = FColorScheme == csSystem;
+    FColorFrameShadow = system ? clBtnShadow : clGray;
+    FColorFrameLight = system ? clBtnHighlight : clWhite;
+    return true;
+}
+
+bool TRasterLabModel::SetDotSpacing(int value)
+{
+    if (!Store(FDotSpacing, std::clamp(value, 0, 3)))
+        return false;
+    ReapplyAutoSettings();
+    return true;
+}
+
+bool TRasterLabModel::SetDotSize(int value)
+{
+    if (!Store(FDotSize, std::clamp(value, 1, 32)))
+        return false;
+    ReapplyAutoSettings();
+    return true;
+}
+
+bool TRasterLabModel::SetFrameStyle(TFrameStyle value)
+{
+    return Store(FFrameStyle, value);
+}
+
+bool TRasterLabModel::SetPosX(int value)
+{
+    return Store(FPosX, value);
+}
+
+bool TRasterLabModel::SetPosY(int value)
+{
+    return Store(FPosY, value);
+}
+
+bool TRasterLabModel::SetProportional(bool value)
+{
+    return Store(FProportional, value);
+}
+
+bool TRasterLabModel::SetScrollMode(TRDScrollMode value)
+{
+    return Store(FScrollMode, value);
+}
+
+bool TRasterLabModel::SetScrollInterval(int value)
+{
+    return Store(FScrollInterval, std::max(value, 10));
+}
+
+bool TRasterLabModel::SetScrollIncrement(int value)
+{
+    // The absolute value of INT_MIN does not fit; take the largest step there is.
+    int step = value == INT_MIN ? INT_MAX : (value < 0 ? -value : value);
+    if (step == 0)
+        step = 1;
+    return Store(FScrollIncrement, step);
+}
+
+void TRasterLabModel::SetScrollLoop(bool value)
+{
+    FScrollLoop = value;
+}
+
+bool TRasterLabModel::SetCharBlockMode(TRDBlockMode value)
+{
+    return Store(FCharBlockMode, value);
+}
+
+bool TRasterLabModel::SetText(std::string_view value)
+{
+    if (FText == value)
+        return false;
+    FText.assign(value);
+    if (FAutoCenter)
+        ApplyAutoCenter();
+    return true;
+}
+
+void TRasterLabModel::SetGlyphTable(const TRDGlyphTable& table)
+{
+    FGlyphs = table;
+    ReapplyAutoSettings();
+}
+
+void TRasterLabModel::SetScrollOffsets(int x, int y)
+{
+    FScrollOffsetX = x;
+    FScrollOffsetY = y;
+}
+
+void TRasterLabModel::AssignFrom(const TRasterLabModel& source)
+{
+    FFrameStyle = source.FFrameStyle;
+    FText = source.FText;
+    FColorLabBakG = source.FColorLabBakG;
+    FColorDotOn = source.FColorDotOn;
+    FColorFrameDark = source.FColorFrameDark;
+    FColorFrameShadow = source.FColorFrameShadow;
+    FColorFrameLight = source.FColorFrameLight;
+    FColorScheme = source.FColorScheme;
+}
+
+int TRasterLabModel::FrameWidth() const
+{
+    switch (FFrameStyle) {
+    case fsNone:
+        return 0;
+    case fsEmbossed:
+    case fsEngraved:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+TRasterLabModel::ColumnRange TRasterLabModel::Columns(std::uint8_t code, bool fixed) const
+{
+    if (fixed)
+        return {0, FGlyphs.GlyphWidth - 1};
+    return {FGlyphs.FirstCol[code], FGlyphs.LastCol[code]};
+}
+
+int TRasterLabModel::CalcTextWidth(std::string_view text) const
+{
+    const long long pitch = CellPitch();
+    long long width = 0;
+    for (const char c : text) {
+        const ColumnRange range = Columns(static_cast<std::uint8_t>(c), !FProportional);
+        width += (range.Last - range.First + 2) * pitch;
+    }
+    return Saturate(width);
+}
+
+void TRasterLabModel::ApplyAutoHeight()
+{
+    FHeight = Saturate(FrameWidth() + static_cast<long long>(CellPitch()) * FGlyphs.GlyphHeight);
+}
+
+void TRasterLabModel::ApplyAutoCenter()
+{
+    // Integer division truncates toward zero, as the layout has always done for wide texts.
+    const long long spare = static_cast<long long>(FWidth) - CalcTextWidth(FText);
+    FPosX = Saturate(spare / 2 + FrameWidth() + 1);
+}
+
+void TRasterLabModel::ReapplyAutoSettings()
+{
+    if (FAutoHeight)
+        ApplyAutoHeight();
+    if (FAutoCenter)
+        ApplyAutoCenter();
+}
+
+long long TRasterLabModel::PaintChar(PixelImage& image, std::uint8_t code, long long x, long long y,
+                                     bool fixed, PixelImage::Pixel dotOn) const
+{
+    const ColumnRange range = Columns(code, fixed);
+    const long long pitch = CellPitch();
+    const int size = FDotSize;
+    const auto& rows = FGlyphs.Rows[code];
+    const int height = std::min(FGlyphs.GlyphHeight, 32);
+    for (int r = 0; r < height; ++r) {
+        const std::uint32_t mask = rows[static_cast<std::size_t>(r)];
+        if (mask == 0)
+            continue;
+        const long long top = y + r * pitch;
+        for (int k = std::max(range.First, 0); k <= range.Last && k < 32; ++k) {
+            if ((mask >> k & 1u) == 0)
+                continue;
+            const long long left = x + (k - range.First) * pitch;
+            if (left >= image.Width() || top >= image.Height() || left + size <= 0 || top + size <= 0)
+                continue;
+            const int l = static_cast<int>(left);
+            const int t = static_cast<int>(top);
+            if (size == 1)
+                image.SetPixel(l, t, dotOn);
+            else
+                image.FillRect(l, t, l + size, t + size, dotOn);
+        }
+    }
+    return (range.Last - range.First + 1) * pitch;
+}
+
+void TRasterLabModel::PaintText(PixelImage& image, long long x0, long long y0, PixelImage::Pixel dotOn,
+                                PixelImage::Pixel band)
+{
+    const long long pitch = CellPitch();
+    const bool bands = FCharBlockMode == rdbmOn;
+    const auto drawBand = [&](long long x) {
+        const long long left = std::clamp<long long>(x - pitch, INT_MIN, INT_MAX);
+        const long long right = std::clamp<long long>(x - 1, INT_MIN, INT_MAX);
+        image.FillRect(static_cast<int>(left), 0, static_cast<int>(right), image.Height(), band);
+    };
+    long long x = x0;
+    if (bands)
+        drawBand(x);
+    for (const char c : FText) {
+        const long long width = PaintChar(image, static_cast<std::uint8_t>(c), x, y0, !FProportional, dotOn);
+        x += FProportional ? pitch + width : pitch + FGlyphs.GlyphWidth * pitch;
+        if (bands)
+            drawBand(x);
+    }
+    FTextPixelWidth = Saturate(x - x0 + 1);
+}
+
+void TRasterLabModel::Paint(PixelImage& image, const ColorResolver& resolve)
+{
+    const int w = FWidth;
+    const int h = FHeight;
+    image.Reset(w, h, PixelOf(clWhite));
+
+    const PixelImage::Pixel bakG = resolve(FColorLabBakG);
+    const bool raster = FCharBlockMode != rdbmOff;
+    const PixelImage::Pixel field = raster ? resolve(FColorDotOff) : bakG;
+    if (FFrameStyle == fsNone)
+        image.FillRect(0, 0, w, h, field);
+    else
+        image.FillRect(1, 1, w - 1, h - 1, field);
+
+    const long long pitch = CellPitch();
+    const long long x0 = static_cast<long long>(FPosX) + FScrollOffsetX;
+    const long long y0 = static_cast<long long>(FPosY) + FScrollOffsetY;
+    if (raster) {
+        // The spacing rows and columns just above and left of each dot row and column of the
+        // text's grid, so the unlit dots line up with the text and move with it.
+        const long long s = FDotSpacing;
+        const long long ry = y0 % pitch;
+        for (long long b = 0; b <= h / pitch + 1; ++b) {
+            for (long long i = 1; i <= s; ++i) {
+                const int y = static_cast<int>(ry + b * pitch - s - 1 + i);
+                image.Line(0, y, w, y, bakG);
+            }
+        }
+        const long long rx = x0 % pitch;
+        for (long long b = 0; b <= w / pitch + 1; ++b) {
+            for (long long i = 1; i <= s; ++i) {
+                const int x = static_cast<int>(rx + b * pitch - s - 1 + i);
+                image.Line(x, 0, x, h, bakG);
+            }
+        }
+    }
+
+    PaintText(image, x0, y0, resolve(FColorDotOn), bakG);
+
+    const PixelImage::Pixel dark = resolve(FColorFrameDark);
+    const PixelImage::Pixel shadow = resolve(FColorFrameShadow);
+    const PixelImage::Pixel light = resolve(FColorFrameLight);
+    const std::array<Pt, 5> outer{Pt{0, 0}, {w - 2, 0}, {w - 2, h - 2}, {0, h - 2}, {0, 0}};
+    const std::array<Pt, 5> inner{Pt{1, 1}, {w - 1, 1}, {w - 1, h - 1}, {1, h - 1}, {1, 1}};
+    const std::array<Pt, 3> topLeft{Pt{1, h - 3}, {1, 1}, {w - 2, 1}};
+    switch (FFrameStyle) {
+    case fsNone:
+        break;
+    case fsSimple: {
+        const std::array<Pt, 5> outline{Pt{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
+        image.Polyline(outline, shadow);
+        break;
+    }
+    case fsLowered: {
+        const std::array<Pt, 3> bottomRight{Pt{2, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
+        image.Polyline(topLeft, dark);
+        image.Polyline(bottomRight, light);
+        image.Polyline(outer, shadow);
+        break;
+    }
+    case fsRaised: {
+        const std::array<Pt, 3> bottomRight{Pt{0, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
+        image.Polyline(topLeft, light);
+        image.Polyline(bottomRight, dark);
+        image.Polyline(outer, shadow);
+        break;
+    }
+    case fsEmbossed:
+        image.Polyline(inner, shadow);
+        image.Polyline(outer, light);
+        break;
+    case fsEngraved:
+        image.Polyline(inner, light);
+        image.Polyline(outer, shadow);
+        break;
+    }
+}
+
+bool TRasterLabModel::ScrollStep()
+{
+    const long long step = FScrollIncrement;
+    const long long glyphRows = static_cast<long long>(FGlyphs.GlyphHeight) * CellPitch();
+    bool wrapped = false;
+    // Offsets saturate rather than overflow when a text without looping runs on for ever.
+    switch (FScrollMode) {
+    case rdsmOff:
+        FScrollRunning = false;
+        FScrollOffsetX = 0;
+        FScrollOffsetY = 0;
+        break;
+    case rdsmLeft:
+        FScrollOffsetX = Saturate(FScrollOffsetX - step);
+        if (FScrollLoop && FScrollOffsetX < -static_cast<long long>(FTextPixelWidth)) {
+            FScrollOffsetX = FWidth;
+            wrapped = true;
+        }
+        break;
+    case rdsmRight:
+        FScrollOffsetX = Saturate(FScrollOffsetX + step);
+        if (FScrollLoop && FScrollOffsetX > FWidth) {
+            FScrollOffsetX = Saturate(-static_cast<long long>(FTextPixelWidth));
+            wrapped = true;
+        }
+        break;
+    case rdsmDown:
+        FScrollOffsetY = Saturate(FScrollOffsetY + step);
+        if (FScrollLoop && FScrollOffsetY > FHeight) {
+            FScrollOffsetY = Saturate(-glyphRows);
+            wrapped = true;
+        }
+        break;
+    case rdsmUp:
+        FScrollOffsetY = Saturate(FScrollOffsetY - step);
+        if (FScrollLoop && FScrollOffsetY < -glyphRows) {
+            FScrollOffsetY = FHeight;
+            wrapped = true;
+        }
+        break;
+    }
+    return wrapped;
+}
