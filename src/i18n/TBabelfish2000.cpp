@@ -52,20 +52,20 @@ std::string EntryLine(std::string_view key, std::string_view text)
 }
 
 // Characters `from` to `to` (both counted from 1) of `chunk`; a range ending before it starts is
-// empty. Positions are those of the chunk rules, where 0 means "absent".
-std::string_view Range(std::string_view chunk, std::size_t from, std::size_t to)
+// empty. Positions are those of the chunk rules, where 0 means "absent", so `to` may be -1.
+std::string_view Range(std::string_view chunk, std::ptrdiff_t from, std::ptrdiff_t to)
 {
-    if (from == 0)
-        from = 1;
+    from = std::max<std::ptrdiff_t>(from, 1);
+    to = std::min<std::ptrdiff_t>(to, std::ssize(chunk));
     if (to < from)
         return {};
-    return chunk.substr(from - 1, to - from + 1);
+    return chunk.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1));
 }
 
-std::size_t Pos(std::string_view chunk, std::string_view what)
+std::ptrdiff_t Pos(std::string_view chunk, std::string_view what)
 {
     const auto index = chunk.find(what);
-    return index == std::string_view::npos ? 0 : index + 1;
+    return index == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(index) + 1;
 }
 
 std::string FillParams(std::string text, std::span<const std::string> params)
@@ -131,9 +131,9 @@ void TBabelfish2000::LoadFromStream(TStream& stream)
         if (!chunk.Found)
             break;
         const std::string_view text = chunk.Text;
-        const std::size_t p1 = Pos(text, "[");
-        const std::size_t p2 = Pos(text, "]=");
-        const std::size_t p3 = Pos(text, kTerminator);
+        const std::ptrdiff_t p1 = Pos(text, "[");
+        const std::ptrdiff_t p2 = Pos(text, "]=");
+        const std::ptrdiff_t p3 = Pos(text, kTerminator);
         FKeys.push_back(NormalizeKey(AsciiLower(Range(text, p1 + 1, p2 - 1))));
         FTexts.push_back(NormalizeText(Range(text, p2 + 2, p3 - 1), FAppName));
     }

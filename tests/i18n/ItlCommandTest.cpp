@@ -1,0 +1,136 @@
+// Black-box tests of `bytescope-tool itl`: the program is started as translators start it.
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using ::testing::HasSubstr;
+
+extern char** environ;
+
+namespace {
+
+struct TRun
+{
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs the tool in `workDir` with `args` and waits for it; output goes through files in `workDir`.
+TRun RunTool(const std::filesystem::path& workDir, const std::vector<std::string>& args)
+{
+    const std::filesystem::path out = workDir / "stdout.txt";
+    const std::filesystem::path err = workDir / "stderr.txt";
+    std::vector<std::string> argvText = {BYTESCOPE_TOOL, "itl"};
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argvText)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    TRun run;
+    if (spawned != 0)
+        return run;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Out = ReadFileBytes(out);
+    run.Err = ReadFileBytes(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return run;
+}
+
+} // namespace
+
+TEST(ItlCommand, DumpPrintsEachEntryWithExactBytes)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "de.itl", "\xEF\xBB\xBF[OK]=Okay|$$\r\n"
+                                   "[Quote\"Back\\]=\xC4rger \x80\\n\x7F|$$\r\n"
+                                   "[lost]=no terminator");
+    const TRun run = RunTool(dir.Path(), {"dump", "de.itl"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, "{\"key\": \"ok\", \"text\": \"Okay\"}\n"
+                       "{\"key\": \"quote\\u0022back\\u005C\", "
+                       "\"text\": \"\\u00C4rger \\u0080\\u000D\\u000A\\u007F\"}\n");
+
+    const TRun empty = RunTool(dir.Path(), {"dump", "de.itl", "extra"});
+    EXPECT_EQ(empty.ExitCode, 2);
+}
+
+TEST(ItlCommand, LookupTakesUtf8KeysAndParameters)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "de.itl", "[\xC4rger]=Zorn <%1%>/<%2%>|$$");
+    TRun run = RunTool(dir.Path(), {"lookup", "de.itl", "\xC3\x84RGER", "\xC3\xA4", "<%1%>"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, "\"Zorn \\u00E4/<%1%>\"\n");
+
+    run = RunTool(dir.Path(), {"lookup", "-", "Missing <%1%>", "x"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, "\"Missing x\"\n");
+}
+
+TEST(ItlCommand, GenerateWritesTheFileTheEngineWouldWrite)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "de.itl", "[OK]=Ok\\nay|$$");
+    const TRun run =
+        RunTool(dir.Path(), {"generate", "de.itl", "--out", "gen.itl", "Exit", "ok", "EXIT", "About"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(ReadFileBytes(dir / "gen.itl"), "[Exit]=Exit|$$\r\n[About]=About|$$\r\n[ok]=Ok\r\nay|$$\r\n");
+    // Only OUT is written: nothing lands in the current directory under the tool's own name.
+    EXPECT_FALSE(std::filesystem::exists(dir / "bytescope-tool.itl"));
+
+    const TRun none = RunTool(dir.Path(), {"generate", "-", "--out", "none.itl"});
+    EXPECT_EQ(none.ExitCode, 0) << none.Err;
+    EXPECT_TRUE(std::filesystem::exists(dir / "none.itl"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "none.itl"), 0u);
+
+    const TRun unwritable = RunTool(dir.Path(), {"generate", "-", "--out", "no/such/dir.itl", "x"});
+    EXPECT_EQ(unwritable.ExitCode, 1);
+    EXPECT_THAT(unwritable.Err, HasSubstr("no/such/dir.itl"));
+}
+
+TEST(ItlCommand, FailuresAndBadUsageHaveTheirExitCodes)
+{
+    TempDir dir;
+    TRun run = RunTool(dir.Path(), {"dump", "missing.itl"});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_THAT(run.Err, HasSubstr("missing.itl"));
+    EXPECT_EQ(run.Out, "");
+    run = RunTool(dir.Path(), {"lookup", "missing.itl", "key"});
+    EXPECT_EQ(run.ExitCode, 1);
+    run = RunTool(dir.Path(), {"dump", "-"});
+    EXPECT_EQ(run.ExitCode, 1);
+
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frobnicate"},
+                                               {"dump"},
+                                               {"lookup", "-"},
+                                               {"generate", "-", "Exit"},
+                                               {"generate", "-", "--out"}}) {
+        EXPECT_EQ(RunTool(dir.Path(), args).ExitCode, 2) << ::testing::PrintToString(args);
+    }
+    EXPECT_EQ(RunTool(dir.Path(), {"--help"}).ExitCode, 0);
+}
