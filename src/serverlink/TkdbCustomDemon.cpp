@@ -1,0 +1,344 @@
+#include "serverlink/TkdbCustomDemon.h"
+
+#include "controls/qt/ExceptionSink.h"
+#include "i18n/TBabelfish2000.h"
+#include "i18n/TranslateComponent.h"
+#include "platform/NamedMutex.h"
+#include "platform/PlatformError.h"
+#include "platform/ProcessHalt.h"
+#include "platform/ProgramPath.h"
+#include "platform/RegistryValue.h"
+#include "serverlink/MentixCodes.h"
+#include "util/AsciiText.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view kServerHandleSwitch = "/serverhandle=";
+
+// Lines of a text as a string list takes them: CR, LF or CR LF end a line, a zero byte ends the
+// text, and a line break at the very end makes no empty last line.
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    text = text.substr(0, text.find('\0'));
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+} // namespace
+
+TkdbCustomDemon::TkdbCustomDemon(QObject* owner, CommandLine commandLine, bool designing)
+    : QObject(owner), ServerEntity(this), OwnEntity(this), FCommandLine(std::move(commandLine)),
+      FDesigning(designing), FProgramPath(ProgramPath()), FBabelfish(std::make_unique<TBabelfish2000>(""))
+{
+    ServerEntity.Handle = FindServerWindow();
+    ReadParams();
+}
+
+void TkdbCustomDemon::CreateOwnWindow()
+{
+    if (FDesigning) {
+        OwnEntity.SetTitle({});
+        return;
+    }
+    try {
+        FWindow = std::make_unique<MessageWindow>(GetWindowClassName(), GetWindowName());
+    } catch (const PlatformError&) {
+        throw EMentix("Could not create window handle");
+    }
+    OwnEntity.Handle = FWindow->Handle();
+    OwnEntity.SetTitle(ApplicationTitle(FProgramPath));
+    OwnEntity.SetExeName(FProgramPath);
+    FWindow->SetWindowProcedure([this](WindowHandle sender, std::uint32_t dataWord, std::string_view block) {
+        WindowProc(sender, dataWord, block);
+    });
+    FNotifier = std::make_unique<QSocketNotifier>(FWindow->FileDescriptor(), QSocketNotifier::Read);
+    connect(FNotifier.get(), &QSocketNotifier::activated, this, [this] { OnWindowReadable(); });
+}
+
+TkdbCustomDemon::~TkdbCustomDemon()
+{
+    FPendingReplies.clear();
+    FNotifier.reset();
+    FWindow.reset();
+    FMutex.reset();
+    OwnEntity.MutexHandle = 0;
+    FBabelfish.reset(); // writes the generated language file when that is switched on
+    if (!FDesigning)
+        TerminateApplication();
+}
+
+void TkdbCustomDemon::TerminateApplication()
+{
+    // Only a running loop can be told to end; at the end of main() the loop is already over, and
+    // flagging a loop that is not running would make the next one return at once.
+    if (QCoreApplication::instance() != nullptr && QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+}
+
+void TkdbCustomDemon::Loaded()
+{
+    if (FDesigning)
+        return;
+    CheckSingleInstance();
+}
+
+bool TkdbCustomDemon::AutoCreateItlFile() const
+{
+    return FBabelfish != nullptr && FBabelfish->AutoCreateItlFile();
+}
+
+void TkdbCustomDemon::SetAutoCreateItlFile(bool value)
+{
+    if (FBabelfish != nullptr)
+        FBabelfish->SetAutoCreateItlFile(value);
+}
+
+std::string TkdbCustomDemon::ParamStr(int index) const
+{
+    if (index < 0 || index > ParamCount())
+        throw EMentix("Illegal \"ParamStr\" parameter: " + std::to_string(index));
+    return index == 0 ? FProgramPath : FParams[static_cast<std::size_t>(index)];
+}
+
+void TkdbCustomDemon::ReadParams()
+{
+    FParams.clear();
+    for (const std::string& argument : FCommandLine.Arguments()) {
+        if (!argument.starts_with(kServerHandleSwitch))
+            FParams.push_back(argument);
+    }
+}
+
+std::string TkdbCustomDemon::GetServerHandleText() const
+{
+    std::string text = ReadValdoraValue("demon", "ViewerHandle");
+    if (!text.empty() && text != "00000000")
+        return text;
+    const auto& arguments = FCommandLine.Arguments();
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string lower = AsciiLower(arguments[i]);
+        if (lower.starts_with(kServerHandleSwitch))
+            text = lower.substr(kServerHandleSwitch.size());
+    }
+    return text;
+}
+
+WindowHandle TkdbCustomDemon::FindServerWindow() const
+{
+    const std::string instance = GetServerHandleText();
+    try {
+        return FindWindow(mentix::kServerWindowClass + instance, mentix::kServerWindowName + instance);
+    } catch (const PlatformError&) {
+        return 0; // no usable runtime folder: no server can be reached either
+    }
+}
+
+bool TkdbCustomDemon::IsWindowAlive(std::uint32_t handle) const
+{
+    if (FWindow != nullptr && handle == FWindow->Handle())
+        return true;
+    try {
+        return IsWindow(handle);
+    } catch (const PlatformError&) {
+        return false;
+    }
+}
+
+void TkdbCustomDemon::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentixMessageStream* reply)
+{
+    msg.StampNow();
+    msg.SetOwner(this);
+    if (reply != nullptr)
+        reply->SetOwner(this);
+    if (FWindow == nullptr || !OwnEntity.IsAlive())
+        return;
+
+    const std::string block = msg.ToBlock();
+    ++FSendDepth;
+    try {
+        Send(OwnEntity.Handle, entity.Handle, static_cast<std::uint32_t>(msg.Code), block);
+    } catch (...) {
+        --FSendDepth;
+        throw;
+    }
+    --FSendDepth;
+
+    if (TMentixMessageStream* found = FindReply(msg.Date, msg.Time)) {
+        const auto it = std::find_if(FPendingReplies.begin(), FPendingReplies.end(),
+                                     [found](const auto& entry) { return entry.get() == found; });
+        std::unique_ptr<TMentixMessageStream> taken = std::move(*it);
+        FPendingReplies.erase(it);
+        if (reply != nullptr) {
+            reply->Assign(*taken);
+            reply->SetPosition(0);
+        }
+    }
+
+    // A quit that arrived while we were waiting destroys the component only now that no send
+    // of ours is running any more.
+    if (FSendDepth == 0 && FQuitPending) {
+        FQuitPending = false;
+        DestroyOnQuit();
+    }
+}
+
+TMentixMessageStream* TkdbCustomDemon::FindReply(std::int32_t date, std::int32_t time) const
+{
+    for (const auto& entry : FPendingReplies) {
+        if (entry->Date == date && entry->Time == time)
+            return entry.get();
+    }
+    return nullptr;
+}
+
+void TkdbCustomDemon::WindowProc(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view block)
+{
+    // An error in a message's handling goes to the application's error box, as an error in any
+    // other event does; it must not unwind through the message transport.
+    try {
+        HandleCopyData(senderHandle, dataWord, block);
+    } catch (...) {
+        HandleApplicationException(std::current_exception());
+    }
+}
+
+void TkdbCustomDemon::OnWindowReadable()
+{
+    if (FWindow != nullptr)
+        FWindow->ServePending();
+}
+
+void TkdbCustomDemon::HandleCopyData(WindowHandle senderHandle, std::uint32_t dataWord,
+                                     std::string_view block)
+{
+    auto msg = std::make_unique<TMentixMessageStream>(this);
+    msg->FromBlock(static_cast<std::int32_t>(dataWord), block);
+    msg->Sender.Handle = senderHandle;
+    HandleMessage(msg);
+}
+
+void TkdbCustomDemon::HandleMessage(std::unique_ptr<TMentixMessageStream>& msg)
+{
+    switch (msg->Code) {
+    case mentix::dmQuit: {
+        FServerDown = msg->ReadByte() != 0;
+        bool allowQuit = true;
+        DoQuitMsgReceived(FServerDown, allowQuit);
+        if (allowQuit) {
+            if (FSendDepth > 0)
+                FQuitPending = true;
+            else
+                DestroyOnQuit();
+        }
+        break;
+    }
+    case mentix::dmReply:
+        FPendingReplies.push_back(std::move(msg));
+        break;
+    case mentix::dmParams:
+        FParams = SplitLines(msg->Bytes());
+        DoParamsChange();
+        break;
+    default:
+        DoGotAMessage(*msg);
+        break;
+    }
+}
+
+void TkdbCustomDemon::DestroyOnQuit()
+{
+    // We are inside our own window procedure (and maybe inside the caller's request), so the
+    // component goes when control is back in the event loop; an owner destroyed first takes the
+    // pending deletion with it.
+    if (FDestroyScheduled)
+        return;
+    FDestroyScheduled = true;
+    deleteLater();
+}
+
+void TkdbCustomDemon::DoGotAMessage(TMentixMessageStream& msg)
+{
+    if (OnGotAMessage)
+        OnGotAMessage(*this, msg);
+}
+
+void TkdbCustomDemon::DoQuitMsgReceived(bool serverDown, bool& allowQuit)
+{
+    if (OnQuitMsgReceived)
+        OnQuitMsgReceived(*this, serverDown, allowQuit);
+}
+
+void TkdbCustomDemon::DoParamsChange()
+{
+    if (OnParamsChange)
+        OnParamsChange(*this);
+}
+
+void TkdbCustomDemon::LoadLanguageFile()
+{
+    if (FDesigning)
+        return;
+    std::unique_ptr<TStream> stream;
+    if (FUseValdoraServer) {
+        std::string name = GetServerFileName(FProgramPath);
+        name = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0) + ".itl";
+        stream = GetFile(name);
+    } else {
+        try {
+            stream = std::make_unique<TFileStream>(ReplaceProgramExtension(FProgramPath, ".itl"),
+                                                   TFileStream::Mode::Read);
+        } catch (const std::exception&) {
+            // no language file beside the program: the owner shows its keys
+        }
+    }
+    if (stream != nullptr)
+        FBabelfish->LoadFromStream(*stream);
+    if (FAutoTranslate && FBabelfish != nullptr && parent() != nullptr)
+        TranslateComponent(*FBabelfish, parent());
+}
+
+void TkdbCustomDemon::CheckSingleInstance()
+{
+    if (FMultiStart)
+        return;
+    std::unique_ptr<NamedMutex> mutex;
+    try {
+        // Testing for a running instance and taking the mutex are one step, so of two instances
+        // started at the same moment only one runs on.
+        mutex = NamedMutex::TryAcquire(OwnEntity.GetMutexName());
+    } catch (const PlatformError&) {
+        return; // the mutex cannot be made: run on without it
+    }
+    if (mutex != nullptr) {
+        FMutex = std::move(mutex);
+        OwnEntity.MutexHandle = FMutex->Handle();
+        return;
+    }
+
+    if (std::unique_ptr<TEntity> peer = FindEntityByTitle(OwnEntity.Title())) {
+        TMentixMessageStream msg(this);
+        msg.Code = mentix::dmParams;
+        for (const std::string& param : FParams)
+            msg.WriteBytes(param + "\r\n");
+        SendTo(*peer, msg, nullptr);
+    }
+    HaltProcess(0);
+}
