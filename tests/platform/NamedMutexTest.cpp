@@ -1,0 +1,41 @@
+#include "platform/NamedMutex.h"
+#include "PlatformTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+TEST(NamedMutex, OneHolderAtATimeAndTheLockDiesWithItsHolder)
+{
+    PrivateRuntime runtime;
+    auto first = NamedMutex::TryAcquire("MX_bytescope");
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(first->Handle(), 0u);
+    EXPECT_EQ(NamedMutex::TryAcquire("MX_bytescope"), nullptr);
+    EXPECT_NE(NamedMutex::TryAcquire("MX_Bytescope"), nullptr); // names are case-sensitive
+    EXPECT_NE(NamedMutex::TryAcquire("MX_a/b\\c d"), nullptr);
+    first.reset();
+    EXPECT_NE(NamedMutex::TryAcquire("MX_bytescope"), nullptr);
+
+    Peer holder({"mutex", "MX_held"});
+    ASSERT_EQ(holder.ReadLine(), "got");
+    EXPECT_EQ(NamedMutex::TryAcquire("MX_held"), nullptr);
+    holder.Kill();
+    EXPECT_NE(NamedMutex::TryAcquire("MX_held"), nullptr);
+}
+
+TEST(NamedMutex, TwentyProcessesStartedAtOnceLeaveExactlyOneHolder)
+{
+    PrivateRuntime runtime;
+    std::vector<std::unique_ptr<Peer>> peers;
+    for (int i = 0; i < 20; ++i)
+        peers.push_back(std::make_unique<Peer>(std::vector<std::string>{"mutex", "MX_race"}));
+    int got = 0;
+    int busy = 0;
+    for (const auto& peer : peers) {
+        const std::string answer = peer->ReadLine();
+        got += answer == "got" ? 1 : 0;
+        busy += answer == "busy" ? 1 : 0;
+    }
+    EXPECT_EQ(got, 1);
+    EXPECT_EQ(busy, 19);
+}

@@ -1,0 +1,127 @@
+// A small program that the platform tests start as the other side of cross-process cases.
+//   echo CLASS NAME    registers a window whose procedure answers every message with a message back
+//                      to the sender (data word + 1, "re:" + bytes) before it returns; prints
+//                      "ready <handle>"; serves until standard input closes
+//   hang CLASS NAME    registers a window whose procedure prints "got" and never returns
+//   mutex NAME         prints "got" or "busy" for the named mutex and holds it until input closes
+//   wait PID           waits for the process as a client would; prints its recorded code, "none"
+//                      when it cannot be opened, or "unknown"
+//   exit CODE          ends with that exit code
+//   halt               registers a window, prints "halting" without a line end and halts
+// With PLATFORM_PEER_RECORD set it only writes its arguments, one a line, into that file (a fake
+// web-address opener).
+#include "platform/MessageWindow.h"
+#include "platform/NamedMutex.h"
+#include "platform/ProcessHalt.h"
+#include "platform/ProcessWait.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void WaitForInputToClose(const MessageWindow* window)
+{
+    for (;;) {
+        pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0},
+                           {window != nullptr ? window->FileDescriptor() : -1, POLLIN, 0}};
+        if (::poll(waits, 2, -1) < 0)
+            continue;
+        if (waits[0].revents != 0) {
+            char buffer[64];
+            if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+                return;
+        }
+        if (waits[1].revents != 0)
+            const_cast<MessageWindow*>(window)->ServePending();
+    }
+}
+
+int Echo(const char* className, const char* windowName)
+{
+    MessageWindow window(className, windowName);
+    const WindowHandle own = window.Handle();
+    window.SetWindowProcedure([own](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
+        Send(own, sender, word + 1, "re:" + std::string(bytes));
+    });
+    std::printf("ready %u\n", own);
+    std::fflush(stdout);
+    WaitForInputToClose(&window);
+    return 0;
+}
+
+int Hang(const char* className, const char* windowName)
+{
+    MessageWindow window(className, windowName, [](WindowHandle, std::uint32_t, std::string_view) {
+        std::printf("got\n");
+        std::fflush(stdout);
+        for (;;)
+            ::pause();
+    });
+    std::printf("ready %u\n", window.Handle());
+    std::fflush(stdout);
+    WaitForInputToClose(&window);
+    return 0;
+}
+
+int Mutex(const char* name)
+{
+    const auto mutex = NamedMutex::TryAcquire(name);
+    std::printf("%s\n", mutex ? "got" : "busy");
+    std::fflush(stdout);
+    WaitForInputToClose(nullptr);
+    return 0;
+}
+
+int Wait(const char* pidText)
+{
+    const auto waiter = ProcessWaiter::Open(static_cast<pid_t>(std::atol(pidText)));
+    if (!waiter) {
+        std::printf("none\n");
+        return 0;
+    }
+    const auto code = waiter->WaitForExitCode();
+    if (code)
+        std::printf("%d\n", *code);
+    else
+        std::printf("unknown\n");
+    return 0;
+}
+
+int Halt()
+{
+    MessageWindow window("HaltClass", "halt");
+    std::printf("halting");
+    HaltProcess(0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const char* record = std::getenv("PLATFORM_PEER_RECORD")) {
+        std::ofstream out(record);
+        for (int i = 1; i < argc; ++i)
+            out << argv[i] << '\n';
+        return 0;
+    }
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "echo" && argc == 4)
+        return Echo(argv[2], argv[3]);
+    if (mode == "hang" && argc == 4)
+        return Hang(argv[2], argv[3]);
+    if (mode == "mutex" && argc == 3)
+        return Mutex(argv[2]);
+    if (mode == "wait" && argc == 3)
+        return Wait(argv[2]);
+    if (mode == "exit" && argc == 3)
+        return std::atoi(argv[2]);
+    if (mode == "halt")
+        return Halt();
+    std::fprintf(stderr, "platform_peer: unknown mode\n");
+    return 64;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "support/TempDir.h"
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Points this process (and what it starts) at a private runtime folder and config folders for the
+// life of the object, and puts the environment back afterwards.
+class PrivateRuntime
+{
+public:
+    PrivateRuntime();
+    ~PrivateRuntime();
+    PrivateRuntime(const PrivateRuntime&) = delete;
+    PrivateRuntime& operator=(const PrivateRuntime&) = delete;
+
+    const TempDir& Base() const { return FBase; }
+    std::string Folder() const { return (FBase.Path() / "mentix").string(); }
+
+private:
+    TempDir FBase;
+    std::string FSaved;
+    bool FHadValue;
+};
+
+// One run of the platform_peer program with pipes on its standard input and output. The object
+// kills and reaps the process when it goes away, also when a test fails half-way.
+class Peer
+{
+public:
+    explicit Peer(const std::vector<std::string>& arguments);
+    ~Peer();
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    pid_t Pid() const { return FPid; }
+
+    // The next line of output without its line end; empty when the peer ends or stays silent for
+    // a generous while (a safety net against hanging, not a timing check).
+    std::string ReadLine();
+
+    // Everything the peer writes until it closes its output.
+    std::string ReadToEnd();
+
+    // Closes the peer's input (the peers end on that).
+    void CloseInput();
+
+    // Kills with SIGKILL and reaps; returns the wait status. Safe to call twice.
+    int Kill();
+
+    // Reaps after the peer ended by itself; returns the wait status.
+    int Wait();
+
+private:
+    pid_t FPid = 0;
+    int FInput = -1;
+    int FOutput = -1;
+    std::string FPending;
+    int FStatus = 0;
+};
+
+std::string PeerProgram();
