@@ -1,0 +1,146 @@
+#include "support/TempDir.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct RunResult
+{
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs `bytescope-tool render` with `args`, without a display and without QT_QPA_PLATFORM, and waits for
+// it: the process never outlives the call.
+RunResult RunTool(const std::vector<std::string>& args, const TempDir& dir)
+{
+    std::vector<std::string> argStore{BYTESCOPE_TOOL, "render"};
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : argStore)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    std::vector<char*> env;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        if (std::strncmp(*entry, "QT_QPA_PLATFORM=", 16) != 0 && std::strncmp(*entry, "DISPLAY=", 8) != 0 &&
+            std::strncmp(*entry, "WAYLAND_DISPLAY=", 16) != 0)
+            env.push_back(*entry);
+    env.push_back(nullptr);
+
+    const std::string outPath = (dir / "stdout.txt").string();
+    const std::string errPath = (dir / "stderr.txt").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    RunResult result;
+    if (spawned != 0)
+        return result;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Out = ReadFileBytes(outPath);
+    result.Err = ReadFileBytes(errPath);
+    return result;
+}
+
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The two displays of the trainer window, as the window stores them.
+const std::vector<std::string> kBinDisplay{
+    "--width",       "382",     "--height",   "73",     "--auto-height", "on",      "--auto-center",  "off",
+    "--background",  "000000",  "--dot-on",   "FFFF00", "--dot-off",     "000080",  "--scheme",       "bwg",
+    "--dot-spacing", "1",       "--dot-size", "5",      "--font",        "default", "--font-height",  "-13",
+    "--frame",       "lowered", "--pos-x",    "1",      "--pos-y",       "1",       "--proportional", "off",
+    "--scroll",      "off",     "--block",    "on",     "--text",        "01000001"};
+
+} // namespace
+
+TEST(RenderTool, DrawsTheTrainersBinaryDisplay)
+{
+    TempDir dir;
+    const auto png = (dir / "bin.png").string();
+    const RunResult run = RunTool(Concat(kBinDisplay, {"--out", png}), dir);
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "{\"width\": 382, \"height\": 73, \"pos_x\": 1, \"pos_y\": 1, \"text_pixel_width\": 385, "
+              "\"glyph_width\": 7, \"glyph_height\": 12, \"scroll_offset_x\": 0, \"scroll_offset_y\": 0}\n");
+    const QImage image(QString::fromStdString(png));
+    ASSERT_EQ(image.size(), QSize(382, 73));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0x80, 0x80, 0x80)); // outer shadow
+    EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));          // inner dark edge
+    EXPECT_EQ(image.pixel(0, 72), qRgb(255, 255, 255));   // a corner no frame line reaches
+    EXPECT_EQ(image.pixel(381, 0), qRgb(0, 0, 0));        // the last band reaches the other one
+    EXPECT_EQ(image.pixel(380, 72), qRgb(255, 255, 255)); // outer light edge
+    EXPECT_EQ(image.pixel(3, 3), qRgb(0, 0, 128));        // an unlit dot
+}
+
+TEST(RenderTool, SamplesAnInstalledFontAndScrolls)
+{
+    TempDir dir;
+    const auto png = (dir / "ascii.png").string();
+    const RunResult ascii =
+        RunTool({"--width", "169", "--height", "265", "--dot-size", "8", "--font-height", "-27", "--font",
+                 "Courier New", "--bold", "--pos-x", "10", "--block", "raster", "--text", "A", "--out", png},
+                dir);
+    ASSERT_EQ(ascii.ExitCode, 0) << ascii.Err;
+    EXPECT_NE(ascii.Out.find("\"width\": 169, \"height\": 265, \"pos_x\": 10"), std::string::npos)
+        << ascii.Out;
+    EXPECT_EQ(ascii.Out.find("\"glyph_height\": 12,"), std::string::npos) << ascii.Out;
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(169, 265));
+
+    const RunResult scrolled = RunTool({"--scroll", "left", "--scroll-increment", "-3", "--ticks", "5",
+                                        "--text-hex", "4142", "--proportional", "off", "--out", png},
+                                       dir);
+    ASSERT_EQ(scrolled.ExitCode, 0) << scrolled.Err;
+    EXPECT_NE(scrolled.Out.find("\"text_pixel_width\": 65,"), std::string::npos) << scrolled.Out;
+    EXPECT_NE(scrolled.Out.find("\"scroll_offset_x\": -15,"), std::string::npos) << scrolled.Out;
+}
+
+TEST(RenderTool, RefusesBadOptionsWithoutWritingAFile)
+{
+    TempDir dir;
+    const auto png = (dir / "bad.png").string();
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--dot-size", "big"}, "--dot-size"},
+        {{"--frame", "wavy"}, "--frame"},
+        {{"--dot-on", "12345"}, "--dot-on"},
+        {{"--text-hex", "4G"}, "--text-hex"},
+        {{"--width", "0"}, "--width"},
+        {{"--glow", "on"}, "--glow"},
+        {{"--ticks"}, "--ticks"},
+    };
+    for (const auto& [args, named] : cases) {
+        const RunResult run = RunTool(Concat(args, {"--out", png}), dir);
+        EXPECT_EQ(run.ExitCode, 2) << named;
+        EXPECT_NE(run.Err.find(named), std::string::npos) << run.Err;
+        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        EXPECT_FALSE(std::filesystem::exists(png)) << named;
+    }
+    EXPECT_EQ(RunTool({"--text", "x"}, dir).ExitCode, 2); // no --out
+    EXPECT_EQ(RunTool({"--help"}, dir).ExitCode, 0);
+}
