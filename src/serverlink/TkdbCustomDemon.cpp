@@ -164,7 +164,7 @@ bool TkdbCustomDemon::IsWindowAlive(std::uint32_t handle) const
 
 void TkdbCustomDemon::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentixMessageStream* reply)
 {
-    msg.StampNow();
+    StampUniquely(msg);
     msg.SetOwner(this);
     if (reply != nullptr)
         reply->SetOwner(this);
@@ -198,6 +198,24 @@ void TkdbCustomDemon::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentix
         FQuitPending = false;
         DestroyOnQuit();
     }
+}
+
+void TkdbCustomDemon::StampUniquely(TMentixMessageStream& msg)
+{
+    // A reply is found by its stamp alone, and a late or extra reply stays queued; two requests
+    // in the same millisecond (or after the clock went back) would then take each other's
+    // answers. So every request of this component gets a stamp later than the one before.
+    msg.StampNow();
+    constexpr std::int32_t kMillisecondsPerDay = 24 * 60 * 60 * 1000;
+    if (msg.Date < FLastStamp.Date || (msg.Date == FLastStamp.Date && msg.Time <= FLastStamp.Time)) {
+        msg.Date = FLastStamp.Date;
+        msg.Time = FLastStamp.Time + 1;
+        if (msg.Time >= kMillisecondsPerDay) {
+            msg.Time = 0;
+            ++msg.Date;
+        }
+    }
+    FLastStamp = {msg.Time, msg.Date};
 }
 
 TMentixMessageStream* TkdbCustomDemon::FindReply(std::int32_t date, std::int32_t time) const

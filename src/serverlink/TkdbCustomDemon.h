@@ -122,6 +122,7 @@ private:
     void WindowProc(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view block);
     void OnWindowReadable();
     void DestroyOnQuit();
+    void StampUniquely(TMentixMessageStream& msg);
     void TerminateApplication();
 
     CommandLine FCommandLine;
@@ -137,6 +138,7 @@ private:
     std::unique_ptr<MessageWindow> FWindow;
     std::unique_ptr<QSocketNotifier> FNotifier;
     std::unique_ptr<NamedMutex> FMutex;
+    MentixStamp FLastStamp;
     int FSendDepth = 0;
     bool FQuitPending = false;
     bool FDestroyScheduled = false;

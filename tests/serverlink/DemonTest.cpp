@@ -1,0 +1,353 @@
+#include "ServerlinkTestSupport.h"
+
+#include "i18n/TBabelfish2000.h"
+#include "platform/MessageWindow.h"
+#include "platform/ProgramPath.h"
+#include "platform/RegistryValue.h"
+#include "serverlink/MentixCodes.h"
+#include "serverlink/TkdbDemonClient.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+// An owner with one translatable text, as a form would have.
+class TestOwner : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+public:
+    QString Caption() const { return FCaption; }
+    void SetCaption(const QString& value) { FCaption = value; }
+
+private:
+    QString FCaption = "BF_Exit";
+};
+
+namespace {
+
+std::string Block(std::int32_t time, std::int32_t date, std::string_view payload)
+{
+    TMentixMessageStream msg;
+    msg.Time = time;
+    msg.Date = date;
+    msg.WriteBytes(payload);
+    return msg.ToBlock();
+}
+
+void ProcessDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A server window inside the test process. Its handler gets each request and answers through
+// Reply(); the component's sends are served inside their own wait.
+class FakeServer
+{
+public:
+    using Handler = std::function<void(FakeServer&, WindowHandle sender, TMentixMessageStream& request)>;
+
+    explicit FakeServer(Handler handler)
+        : FHandler(std::move(handler)), FWindow(mentix::kServerWindowClass, mentix::kServerWindowName)
+    {
+        FWindow.SetWindowProcedure([this](WindowHandle sender, std::uint32_t code, std::string_view block) {
+            TMentixMessageStream request;
+            request.FromBlock(static_cast<std::int32_t>(code), block);
+            Requests.push_back(request.Code);
+            FHandler(*this, sender, request);
+        });
+    }
+
+    void Reply(WindowHandle to, const TMentixMessageStream& request, std::string_view payload)
+    {
+        Send(FWindow.Handle(), to, mentix::dmReply, Block(request.Time, request.Date, payload));
+    }
+    void SendQuit(WindowHandle to, std::uint8_t serverDown)
+    {
+        Send(FWindow.Handle(), to, mentix::dmQuit,
+             Block(1, 1, std::string(1, static_cast<char>(serverDown))));
+    }
+
+    std::vector<std::int32_t> Requests;
+
+private:
+    Handler FHandler;
+    MessageWindow FWindow;
+};
+
+std::string StringPayload(std::string_view text)
+{
+    TMentixMessageStream msg;
+    msg.WriteString(text);
+    return msg.Bytes();
+}
+
+TEST(Demon, ParamsAndServerInstance)
+{
+    PrivateEnvironment env;
+    TkdbDemonClient demon(nullptr, CommandLine({"prog", "a", "/serverhandle=12", "/ServerHandle=12"}));
+    EXPECT_EQ(demon.Params(), (std::vector<std::string>{"prog", "a", "/ServerHandle=12"}));
+    EXPECT_EQ(demon.ParamCount(), 2);
+    EXPECT_EQ(demon.ParamStr(0), ProgramPath());
+    EXPECT_EQ(demon.ParamStr(2), "/ServerHandle=12");
+    for (const int bad : {-1, 3}) {
+        try {
+            demon.ParamStr(bad);
+            FAIL() << "no error for " << bad;
+        } catch (const EMentix& e) {
+            EXPECT_EQ(std::string(e.what()), "Illegal \"ParamStr\" parameter: " + std::to_string(bad));
+        }
+    }
+    EXPECT_EQ(demon.GetServerHandleText(), "12");
+    EXPECT_EQ(demon.OwnEntity.Title(), ApplicationTitle(ProgramPath()));
+    EXPECT_NE(demon.OwnEntity.Handle, 0u);
+
+    env.WriteViewerHandle("ViewerHandle=00000000");
+    TkdbDemonClient mixedCase(nullptr, CommandLine({"prog", "/SERVERHANDLE=AbC"}));
+    EXPECT_EQ(mixedCase.GetServerHandleText(), "abc");
+
+    env.WriteViewerHandle("ViewerHandle=Xyz");
+    TkdbDemonClient fromRegistry(nullptr, CommandLine({"prog", "/serverhandle=12"}));
+    EXPECT_EQ(fromRegistry.GetServerHandleText(), "Xyz");
+
+    env.WriteViewerHandle("ViewerHandle=dword:00000001");
+    try {
+        TkdbDemonClient wrongType(nullptr, CommandLine({"prog"}));
+        FAIL() << "no error";
+    } catch (const RegistryError& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'ViewerHandle'");
+    }
+}
+
+TEST(Demon, DispatchOfReceivedMessages)
+{
+    PrivateEnvironment env;
+    TkdbDemonClient demon(nullptr, CommandLine({"prog"}));
+    int got = 0;
+    demon.OnGotAMessage = [&](TkdbCustomDemon& sender, TMentixMessageStream& msg) {
+        ++got;
+        EXPECT_EQ(&sender, &demon);
+        EXPECT_EQ(msg.Code, 5000);
+        EXPECT_EQ(msg.Position(), 0);
+        EXPECT_EQ(msg.Bytes(), std::string("\0xy", 3));
+        EXPECT_EQ(msg.Sender.Handle, 42u);
+        EXPECT_EQ(msg.Time, 7);
+    };
+
+    // Too short for its stamp: rejected, nothing dispatched.
+    EXPECT_THROW(demon.HandleCopyData(42, 5000, std::string(7, '\0')), EIntOverflow);
+    EXPECT_EQ(got, 0);
+    demon.HandleCopyData(42, 5000, Block(7, 9, std::string("\0xy", 3)));
+    EXPECT_EQ(got, 1);
+
+    // Replies queue up; the first of two with the same stamp is found first.
+    demon.HandleCopyData(42, mentix::dmReply, Block(100, 200, "first"));
+    demon.HandleCopyData(42, mentix::dmReply, Block(100, 200, "second"));
+    EXPECT_EQ(demon.PendingReplyCount(), 2u);
+    ASSERT_NE(demon.FindReply(200, 100), nullptr);
+    EXPECT_EQ(demon.FindReply(200, 100)->Bytes(), "first");
+    EXPECT_EQ(demon.FindReply(100, 200), nullptr);
+
+    // A hand-over replaces the parameters; program path stays ParamStr(0).
+    int changes = 0;
+    demon.OnParamsChange = [&](TkdbCustomDemon&) {
+        ++changes;
+    };
+    demon.HandleCopyData(42, mentix::dmParams, Block(1, 1, "C:\\Apps\\other.exe\r\nx\ry\n\r\nz\r\n"));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(demon.Params(), (std::vector<std::string>{"C:\\Apps\\other.exe", "x", "y", "", "z"}));
+    EXPECT_EQ(demon.ParamStr(0), ProgramPath());
+    demon.HandleCopyData(42, mentix::dmParams, Block(1, 1, std::string("a\r\n\0b", 5)));
+    EXPECT_EQ(demon.Params(), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(got, 1);
+}
+
+TEST(Demon, QuitMessage)
+{
+    PrivateEnvironment env;
+    QPointer<TkdbDemonClient> kept = new TkdbDemonClient(nullptr, CommandLine({"prog"}));
+    std::optional<bool> seen;
+    kept->OnQuitMsgReceived = [&](TkdbCustomDemon&, bool serverDown, bool& allowQuit) {
+        seen = serverDown;
+        allowQuit = false;
+    };
+    kept->HandleCopyData(1, mentix::dmQuit, Block(1, 1, "\x01"));
+    ProcessDeferredDeletes();
+    ASSERT_FALSE(kept.isNull());
+    EXPECT_EQ(seen, true);
+    EXPECT_TRUE(kept->ServerDown());
+    delete kept.data();
+
+    QPointer<TkdbDemonClient> quitting = new TkdbDemonClient(nullptr, CommandLine({"prog"}));
+    quitting->HandleCopyData(1, mentix::dmQuit, Block(1, 1, std::string(1, '\0')));
+    EXPECT_FALSE(quitting->ServerDown());
+    ASSERT_FALSE(quitting.isNull()); // never under the running handler
+    ProcessDeferredDeletes();
+    EXPECT_TRUE(quitting.isNull());
+
+    // An owner destroyed before the deferred deletion takes the component with it, once.
+    auto* owner = new QObject;
+    QPointer<TkdbDemonClient> owned = new TkdbDemonClient(owner, CommandLine({"prog"}));
+    owned->HandleCopyData(1, mentix::dmQuit, Block(1, 1, "\x01"));
+    delete owner;
+    EXPECT_TRUE(owned.isNull());
+    ProcessDeferredDeletes();
+}
+
+TEST(Demon, RequestsToAServer)
+{
+    PrivateEnvironment env;
+    bool quitInside = false;
+    int repliesPerRequest = 1;
+    FakeServer server([&](FakeServer& self, WindowHandle sender, TMentixMessageStream& request) {
+        switch (request.Code) {
+        case mentix::dmServerValue: {
+            const std::string name = request.ReadString();
+            if (quitInside)
+                self.SendQuit(sender, 1);
+            for (int i = 0; i < repliesPerRequest; ++i)
+                self.Reply(sender, request, StringPayload(name + std::to_string(i)));
+            break;
+        }
+        case mentix::dmGetFile: {
+            const std::string name = request.ReadString();
+            if (name == "present")
+                self.Reply(sender, request, std::string("\x01") + "bytes");
+            else if (name == "empty")
+                self.Reply(sender, request, std::string("\x01"));
+            else
+                self.Reply(sender, request, std::string(1, '\0'));
+            break;
+        }
+        case mentix::dmFindEntity: {
+            TMentixMessageStream answer;
+            if (request.ReadByte() == mentix::kFindByTitle && request.ReadString() == "Peer") {
+                TEntity peer;
+                peer.Handle = 99;
+                peer.MutexHandle = 3;
+                peer.SetExeName("/opt/peer");
+                peer.SetTitle("Peer");
+                peer.WriteToStream(answer);
+            }
+            self.Reply(sender, request, answer.Bytes());
+            break;
+        }
+        default:
+            break;
+        }
+    });
+
+    QPointer<TkdbDemonClient> demon = new TkdbDemonClient(nullptr, CommandLine({"prog"}));
+    ASSERT_NE(demon->ServerEntity.Handle, 0u);
+    demon->SetMultiStart(true);
+    demon->SetAutoTranslate(false);
+    EXPECT_THROW(demon->Loaded(), EReadError); // this fake server does not know file names
+    EXPECT_EQ(server.Requests.front(), mentix::dmRegister);
+
+    EXPECT_EQ(demon->GetServerValue("ValdoraWorkArea"), "ValdoraWorkArea0");
+
+    const auto present = demon->GetFile("present");
+    ASSERT_NE(present, nullptr);
+    EXPECT_EQ(present->Bytes(), "bytes");
+    EXPECT_EQ(present->Position(), 0);
+    const auto empty = demon->GetFile("empty");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->Size(), 0);
+    EXPECT_EQ(demon->GetFile("missing"), nullptr);
+
+    const auto peer = demon->FindEntityByTitle("Peer");
+    ASSERT_NE(peer, nullptr);
+    EXPECT_EQ(peer->Handle, 99u);
+    EXPECT_EQ(peer->MutexHandle, 3u);
+    EXPECT_EQ(peer->StoredExeName(), "/opt/peer");
+    EXPECT_EQ(demon->FindEntityByTitle("Nobody"), nullptr);
+
+    // Two replies with the request's stamp: the first answers, the second stays queued.
+    repliesPerRequest = 2;
+    EXPECT_EQ(demon->GetServerValue("v"), "v0");
+    EXPECT_EQ(demon->PendingReplyCount(), 1u);
+    repliesPerRequest = 1;
+
+    // A quit that arrives while the request waits: the request completes, the component goes later.
+    quitInside = true;
+    EXPECT_EQ(demon->GetServerValue("w"), "w0");
+    ASSERT_FALSE(demon.isNull());
+    EXPECT_TRUE(demon->ServerDown());
+    const std::size_t before = server.Requests.size();
+    ProcessDeferredDeletes();
+    EXPECT_TRUE(demon.isNull());
+    EXPECT_EQ(server.Requests.size(), before); // the server went down: no unregistration
+}
+
+TEST(Demon, WithoutAServer)
+{
+    PrivateEnvironment env;
+    TkdbDemonClient demon(nullptr, CommandLine({"prog"}));
+    EXPECT_EQ(demon.ServerEntity.Handle, 0u);
+    EXPECT_EQ(demon.FindEntityByTitle("Anything"), nullptr);
+    EXPECT_EQ(demon.FindEntityByHandle(5), nullptr);
+    EXPECT_THROW(demon.GetFile("x"), EReadError);
+    EXPECT_THROW(demon.GetServerFileName("x"), EReadError);
+    EXPECT_THROW(demon.ExecuteProgram("/bin/true", "", false, 0), EReadError);
+
+    try {
+        demon.Loaded();
+        FAIL() << "no error";
+    } catch (const EMentix& e) {
+        EXPECT_STREQ(e.what(), "Mentix server application is not running");
+    }
+
+    demon.SetUseValdoraServer(false);
+    EXPECT_EQ(demon.GetServerValue("ValdoraWorkArea"), FolderPart(ProgramPath()));
+    EXPECT_EQ(demon.GetServerValue("ValdoraHomeDir"), FolderPart(ProgramPath()));
+    EXPECT_EQ(demon.GetServerValue("valdoraworkarea"), "");
+    EXPECT_EQ(demon.GetServerValue("Other"), "");
+}
+
+TEST(Demon, LoadedTranslatesTheOwnerAndTakesTheMutex)
+{
+    PrivateEnvironment env;
+    TestOwner owner;
+    auto* demon = new TkdbDemonClient(&owner, CommandLine({"prog"}));
+    demon->SetUseValdoraServer(false);
+    demon->SetMultiStart(true);
+    demon->SetAutoCreateItlFile(false);
+    EXPECT_FALSE(demon->AutoCreateItlFile());
+    EXPECT_TRUE(demon->AutoTranslate());
+    demon->Loaded();
+    EXPECT_EQ(owner.Caption(), "Exit"); // no language file beside the test program
+    EXPECT_EQ(demon->OwnEntity.MutexHandle, 0u);
+    delete demon;
+
+    TestOwner second;
+    second.SetCaption("BF_OK");
+    auto* single = new TkdbDemonClient(&second, CommandLine({"prog"}));
+    single->SetUseValdoraServer(false);
+    single->SetAutoTranslate(false);
+    single->Loaded();
+    EXPECT_EQ(second.Caption(), "BF_OK");
+    EXPECT_NE(single->OwnEntity.MutexHandle, 0u);
+}
+
+TEST(Demon, DesigningHasNoWindow)
+{
+    PrivateEnvironment env;
+    TkdbDemonClient demon(nullptr, CommandLine({"prog"}), true);
+    EXPECT_EQ(demon.OwnEntity.Handle, 0u);
+    EXPECT_EQ(demon.OwnEntity.StoredTitle(), "");
+    demon.Loaded(); // nothing to do in the designer
+    TMentixMessageStream msg;
+    TMentixMessageStream reply;
+    msg.WriteString("x");
+    demon.SendTo(demon.ServerEntity, msg, &reply);
+    EXPECT_EQ(reply.Size(), 0);
+    EXPECT_EQ(reply.Owner(), &demon);
+}
+
+} // namespace
+
+#include "DemonTest.moc"

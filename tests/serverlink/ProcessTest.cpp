@@ -1,0 +1,303 @@
+// The server link between real processes: mentix-server, bytescope-tool mentix and
+// mentix-test-client, each in a private runtime folder.
+#include "ServerlinkTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <sys/stat.h>
+
+namespace {
+
+struct ToolResult
+{
+    int ExitCode = -1;
+    std::string Output;
+    std::string Errors;
+};
+
+class ServerLink : public ::testing::Test
+{
+protected:
+    ServerLink()
+    {
+        std::filesystem::create_directories(Files());
+        std::filesystem::create_directories(Logs());
+    }
+
+    std::filesystem::path Files() const { return FEnv.Path() / "files"; }
+    std::filesystem::path Logs() const { return FEnv.Path() / "logs"; }
+    std::filesystem::path EventsOf(const std::string& name) const { return Logs() / (name + ".events"); }
+
+    // Starts mentix-server with `options` and waits until its window is there.
+    std::unique_ptr<ChildGuard> StartServer(std::vector<std::string> options = {})
+    {
+        options.insert(options.begin(), {MENTIX_SERVER, "--verbose", "--files", Files().string()});
+        auto server = std::make_unique<ChildGuard>(options, Logs());
+        EXPECT_TRUE(WaitFor(
+            [&] { return server->Errors().find("ready") != std::string::npos || !server->Running(); }));
+        EXPECT_TRUE(server->Running()) << server->Errors();
+        return server;
+    }
+
+    std::unique_ptr<ChildGuard> StartClient(const std::string& name, std::vector<std::string> options = {})
+    {
+        options.insert(options.begin(), {MENTIX_TEST_CLIENT, "--events", EventsOf(name).string()});
+        return std::make_unique<ChildGuard>(options, Logs());
+    }
+
+    // Waits until the client's event log holds a line starting with `prefix`; that line.
+    std::string WaitForEvent(const std::string& name, const std::string& prefix)
+    {
+        std::string found;
+        WaitFor([&] {
+            const std::string log = ReadFileBytes(EventsOf(name));
+            for (std::size_t at = 0; at < log.size();) {
+                const std::size_t end = log.find('\n', at);
+                const std::string line = log.substr(at, end - at);
+                if (line.starts_with(prefix)) {
+                    found = line;
+                    return true;
+                }
+                at = end == std::string::npos ? log.size() : end + 1;
+            }
+            return false;
+        });
+        return found;
+    }
+
+    ToolResult Tool(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {BYTESCOPE_TOOL, "mentix"});
+        ChildGuard tool(args, Logs());
+        ToolResult result;
+        result.ExitCode = tool.Wait();
+        result.Output = tool.Output();
+        result.Errors = tool.Errors();
+        return result;
+    }
+
+    PrivateEnvironment FEnv;
+};
+
+TEST_F(ServerLink, RegisterFindAndUnregister)
+{
+    const auto server = StartServer();
+    EXPECT_EQ(Tool({"find-title", "Mentix-test-client"}).Output, "null\n");
+
+    auto client = StartClient("a", {"--server"});
+    const std::string ready = WaitForEvent("a", "ready ");
+    ASSERT_FALSE(ready.empty());
+    const std::string handle = ready.substr(6);
+
+    const ToolResult byTitle = Tool({"find-title", "Mentix-test-client"});
+    EXPECT_EQ(byTitle.ExitCode, 0) << byTitle.Errors;
+    const std::string expected = "{\"handle\": " + handle + ", \"mutex_handle\": ";
+    EXPECT_TRUE(byTitle.Output.starts_with(expected)) << byTitle.Output;
+    EXPECT_NE(byTitle.Output.find("\"exe_name\": \"" + std::string(MENTIX_TEST_CLIENT) + "\""),
+              std::string::npos);
+    EXPECT_NE(byTitle.Output.find("\"title\": \"Mentix-test-client\"}"), std::string::npos);
+    EXPECT_EQ(Tool({"find-handle", handle}).Output, byTitle.Output);
+
+    // An orderly end unregisters.
+    client->CloseInput();
+    EXPECT_EQ(client->Wait(), 0);
+    EXPECT_EQ(Tool({"find-handle", handle}).Output, "null\n");
+    EXPECT_NE(server->Errors().find("unregister " + handle), std::string::npos);
+}
+
+TEST_F(ServerLink, FilesFoundEmptyMissingAndOutside)
+{
+    WriteFileBytes(Files() / "book.itl", std::string("[OK]=Okay|$$\0\xFF", 14));
+    WriteFileBytes(Files() / "empty.bin", "");
+    std::filesystem::create_directories(Files() / "sub");
+    WriteFileBytes(Files() / "sub" / "inner.txt", "inner");
+    WriteFileBytes(FEnv.Path() / "secret.txt", "secret");
+    std::filesystem::create_symlink(FEnv.Path() / "secret.txt", Files() / "escape.txt");
+    std::filesystem::create_symlink("sub/inner.txt", Files() / "inside.txt");
+    const auto server = StartServer();
+
+    const auto out = Logs() / "fetched";
+    ToolResult r = Tool({"get-file", "book.itl", "--out", out.string()});
+    EXPECT_EQ(r.Output, "{\"found\": true, \"size\": 14}\n") << r.Errors;
+    EXPECT_EQ(ReadFileBytes(out), std::string("[OK]=Okay|$$\0\xFF", 14));
+
+    EXPECT_EQ(Tool({"get-file", "empty.bin", "--out", out.string()}).Output,
+              "{\"found\": true, \"size\": 0}\n");
+    EXPECT_EQ(ReadFileBytes(out), "");
+    EXPECT_EQ(Tool({"get-file", "sub\\inner.txt", "--out", out.string()}).Output,
+              "{\"found\": true, \"size\": 5}\n");
+    EXPECT_EQ(Tool({"get-file", "inside.txt", "--out", out.string()}).Output,
+              "{\"found\": true, \"size\": 5}\n");
+
+    for (const std::string& name :
+         std::vector<std::string>{"missing", "../secret.txt", "sub/../../secret.txt", "escape.txt",
+                                  (FEnv.Path() / "secret.txt").string(), "sub", ""}) {
+        r = Tool({"get-file", name, "--out", out.string()});
+        EXPECT_EQ(r.Output, "{\"found\": false}\n") << name;
+        EXPECT_EQ(r.ExitCode, 0) << name;
+    }
+}
+
+TEST_F(ServerLink, ValuesNamesAndQueries)
+{
+    const auto server =
+        StartServer({"--workarea", "/srv/area", "--value", "Color=blue", "--value", "Empty="});
+    EXPECT_EQ(Tool({"value", "ValdoraWorkArea"}).Output, "\"/srv/area/\"\n");
+    EXPECT_EQ(Tool({"value", "Color"}).Output, "\"blue\"\n");
+    EXPECT_EQ(Tool({"value", "color"}).Output, "\"\"\n");
+    EXPECT_EQ(Tool({"value", "Empty"}).Output, "\"\"\n");
+    EXPECT_EQ(Tool({"server-file-name", "/opt/tb/bytescope"}).Output, "\"bytescope.exe\"\n");
+    EXPECT_EQ(Tool({"server-file-name", "C:\\Apps\\Reader.EXE"}).Output, "\"Reader.exe\"\n");
+    EXPECT_EQ(Tool({"query", "say \"\xE9\""}).Output, "\"say \\u0022\\u00E9\\u0022\"\n");
+
+    // Without the server the two folder values are the program's folder.
+    const std::string folder = std::filesystem::path(BYTESCOPE_TOOL).parent_path().string() + "/";
+    EXPECT_EQ(Tool({"--no-server", "value", "ValdoraWorkArea"}).Output, "\"" + folder + "\"\n");
+    EXPECT_EQ(Tool({"--no-server", "value", "ValdoraHomeDir"}).Output, "\"" + folder + "\"\n");
+    EXPECT_EQ(Tool({"--no-server", "value", "Color"}).Output, "\"\"\n");
+}
+
+TEST_F(ServerLink, ServerInstanceText)
+{
+    const auto server = StartServer({"--instance", "abc", "--value", "Who=abc"});
+    EXPECT_EQ(Tool({"value", "Who"}).ExitCode, 1); // the server without instance text is not there
+    EXPECT_EQ(Tool({"/SERVERHANDLE=AbC", "value", "Who"}).Output, "\"abc\"\n");
+    FEnv.WriteViewerHandle("ViewerHandle=abc");
+    EXPECT_EQ(Tool({"value", "Who"}).Output, "\"abc\"\n");
+}
+
+TEST_F(ServerLink, ExecuteWithAndWithoutWait)
+{
+    const auto server = StartServer();
+    const ToolResult started = Tool({"execute", "/bin/true"});
+    EXPECT_EQ(started.ExitCode, 0) << started.Errors;
+    EXPECT_TRUE(std::regex_match(started.Output, std::regex("[1-9][0-9]*\n"))) << started.Output;
+
+    const auto marker = Logs() / "it ran";
+    const ToolResult waited = Tool({"execute", "/bin/sh", "--params",
+                                    "-c 'touch \"$1\"; exit 7' sh '" + marker.string() + "'", "--wait"});
+    EXPECT_EQ(waited.Output, "7\n") << waited.Errors;
+    EXPECT_TRUE(std::filesystem::exists(marker));
+
+    const ToolResult missing = Tool({"execute", "/no/such/program", "--wait", "--option", "3"});
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Errors.find("Could not execute \"/no/such/program.\""), std::string::npos)
+        << missing.Errors;
+}
+
+TEST_F(ServerLink, NoServerRunning)
+{
+    const ToolResult value = Tool({"value", "ValdoraWorkArea"});
+    EXPECT_EQ(value.ExitCode, 1);
+    EXPECT_NE(value.Errors.find("Mentix server application is not running"), std::string::npos);
+
+    const ToolResult query = Tool({"--no-server", "query", "x"});
+    EXPECT_EQ(query.ExitCode, 1);
+    EXPECT_NE(query.Errors.find("Stream read error"), std::string::npos) << query.Errors;
+    EXPECT_EQ(Tool({"--no-server", "find-title", "X"}).Output, "null\n");
+}
+
+TEST_F(ServerLink, QuitMessageEndsOrIsRefused)
+{
+    auto server = StartServer();
+    auto leaving = StartClient("leaving", {"--server", "--multi"});
+    auto staying = StartClient("staying", {"--server", "--multi", "--deny-quit"});
+    ASSERT_FALSE(WaitForEvent("leaving", "ready").empty());
+    ASSERT_FALSE(WaitForEvent("staying", "ready").empty());
+
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0);
+    EXPECT_EQ(leaving->Wait(), 0);
+    EXPECT_FALSE(WaitForEvent("leaving", "quit 1").empty());
+    EXPECT_FALSE(WaitForEvent("leaving", "ended destroyed").empty());
+
+    EXPECT_FALSE(WaitForEvent("staying", "quit 1").empty());
+    EXPECT_TRUE(staying->Running());
+    staying->CloseInput();
+    EXPECT_EQ(staying->Wait(), 0);
+    EXPECT_FALSE(WaitForEvent("staying", "ended").empty());
+}
+
+TEST_F(ServerLink, PeerKilledWhileHandlingAMessage)
+{
+    auto server = StartServer();
+    auto hanging = StartClient("hanging", {"--server", "--multi", "--hang-on-quit"});
+    ASSERT_FALSE(WaitForEvent("hanging", "ready").empty());
+    server->Signal(SIGINT);
+    ASSERT_FALSE(WaitForEvent("hanging", "quit 1").empty());
+    EXPECT_TRUE(server->Running()); // waiting for the hanging peer
+    hanging->Signal(SIGKILL);
+    EXPECT_EQ(server->Wait(), 0);
+}
+
+TEST_F(ServerLink, StaleWindowsAfterKill)
+{
+    const auto server = StartServer();
+    auto victim = StartClient("victim", {"--server"});
+    ASSERT_FALSE(WaitForEvent("victim", "ready").empty());
+    EXPECT_NE(Tool({"find-title", "Mentix-test-client"}).Output, "null\n");
+    victim->Signal(SIGKILL);
+    victim->Wait();
+    EXPECT_EQ(Tool({"find-title", "Mentix-test-client"}).Output, "null\n");
+
+    // Its mutex died with it: a new instance runs.
+    auto next = StartClient("next", {"--server"});
+    EXPECT_FALSE(WaitForEvent("next", "ready").empty());
+}
+
+TEST_F(ServerLink, SecondInstanceWithoutServerEnds)
+{
+    auto first = StartClient("first");
+    ASSERT_FALSE(WaitForEvent("first", "ready").empty());
+    auto second = StartClient("second", {"a", "b"});
+    EXPECT_EQ(second->Wait(), 0);
+    EXPECT_EQ(ReadFileBytes(EventsOf("second")), "");
+    EXPECT_TRUE(first->Running());
+    EXPECT_EQ(ReadFileBytes(EventsOf("first")).find("params"), std::string::npos);
+}
+
+TEST_F(ServerLink, SecondInstanceHandsItsParametersOver)
+{
+    const auto server = StartServer();
+    auto first = StartClient("first", {"--server"});
+    ASSERT_FALSE(WaitForEvent("first", "ready").empty());
+    auto second = StartClient("second", {"--server", "x y", "/serverhandle=", "z"});
+    EXPECT_EQ(second->Wait(), 0);
+    EXPECT_EQ(ReadFileBytes(EventsOf("second")), "");
+
+    const std::string params = WaitForEvent("first", "params ");
+    EXPECT_EQ(params, "params " + std::string(MENTIX_TEST_CLIENT) + " --events " +
+                          EventsOf("second").string() + " --server x y z");
+    EXPECT_EQ(WaitForEvent("first", "paramstr0 "), "paramstr0 " + std::string(MENTIX_TEST_CLIENT));
+    first->CloseInput();
+    EXPECT_EQ(first->Wait(), 0);
+    const std::string log = ReadFileBytes(EventsOf("first"));
+    EXPECT_EQ(log.find("params "), log.rfind("params ")); // fired once
+}
+
+TEST_F(ServerLink, TwentyAtOnceLeaveOne)
+{
+    std::vector<std::unique_ptr<ChildGuard>> clients;
+    for (int i = 0; i < 20; ++i)
+        clients.push_back(StartClient("many" + std::to_string(i)));
+    // All but one end by themselves; the one that runs on waits for its input.
+    const auto endedCount = [&] {
+        return std::count_if(clients.begin(), clients.end(), [](auto& client) { return !client->Running(); });
+    };
+    EXPECT_TRUE(WaitFor([&] { return endedCount() >= 19; }));
+    EXPECT_EQ(endedCount(), 19);
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        if (clients[i]->Running())
+            EXPECT_FALSE(WaitForEvent("many" + std::to_string(i), "ready").empty());
+        else
+            EXPECT_EQ(clients[i]->Wait(), 0);
+    }
+}
+
+} // namespace
