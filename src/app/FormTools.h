@@ -1,0 +1,32 @@
+#pragma once
+
+#include "controls/TColor.h"
+#include "controls/TFont.h"
+
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+#include <initializer_list>
+#include <string>
+
+// Small steps that every window of the program takes while it sets up its stored contents.
+
+// A font as a window stores it: name, height in pixels (negative: without internal leading),
+// style, colour and character set.
+TFont StoredFont(const std::string& name, int height, TFontStyles style = 0, TColor color = clWindowText,
+                 TFontCharset charset = DEFAULT_CHARSET);
+
+// Gives the control the font and its colour as the colour of its text.
+void ApplyFont(QWidget* control, const TFont& font);
+
+// Sets a colour role of the control's palette from a stored colour; fills the background when
+// the role is the window's.
+void ApplyColor(QWidget* control, QPalette::ColorRole role, TColor color);
+
+// A label as windows store them: plain text (an "&" stands for itself), no automatic size.
+QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption, Qt::Alignment alignment,
+                  const QRect& bounds);
+
+// Keyboard focus moves through the controls in the order given.
+void ApplyTabOrder(std::initializer_list<QWidget*> order);

@@ -1,0 +1,58 @@
+#include "app/TApplication.h"
+
+#include "controls/qt/QtBridge.h"
+#include "platform/ProgramPath.h"
+
+#include <QMessageBox>
+
+#include <exception>
+
+namespace {
+
+std::string MessageOf(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unknown error";
+    }
+}
+
+} // namespace
+
+std::string ErrorBoxText(const std::string& message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        return message + ".";
+    return message;
+}
+
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv), FTitle(ApplicationTitle(ProgramPath()))
+{
+    setApplicationName(ToQString(FTitle));
+}
+
+void TApplication::HandleException(std::exception_ptr error)
+{
+    const std::string text = ErrorBoxText(MessageOf(error));
+    if (OnErrorBox) {
+        OnErrorBox(FTitle, text);
+        return;
+    }
+    QMessageBox::critical(activeWindow(), ToQString(FTitle), ToQString(text));
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    // The last line of defence: handlers of this program catch their errors where Qt calls them,
+    // but whatever still comes through here is shown rather than ending the program.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleException(std::current_exception());
+        return false;
+    }
+}

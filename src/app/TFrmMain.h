@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class QPushButton;
+class QLabel;
+class QToolButton;
+class TFrmAbout;
+class TkdbDemonClient;
+class TMemo;
+class TPanel;
+class TRadioGroup;
+class TRasterLab;
+
+// How the main window is built where it differs from its stored contents: only tests change it.
+struct TFrmMainSetup
+{
+    // Off: a second window in the same process would end it under the single-instance rule.
+    bool MultiStart = false;
+    // A language file's bytes loaded into the server link's engine before its load-time steps
+    // run; a language file beside the program still takes precedence.
+    std::string Language;
+};
+
+// The trainer window. It holds one code value, FCode, and shows it as eight binary digits on
+// RLabBin, as the character on RLabAscii and as the eight bit selectors RGB0..RGB7. Every handler
+// that changes the code ends with UpdateDisplays.
+class TFrmMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TFrmMain(const TFrmMainSetup& setup = {});
+    ~TFrmMain() override;
+
+    // The About box that the first show fills in and opens and that Info opens. The program's
+    // entry creates it after this window, hence the setter.
+    void SetAboutBox(TFrmAbout* about) { FAboutBox = about; }
+    TFrmAbout* AboutBox() const { return FAboutBox; }
+
+    std::uint8_t Code() const { return FCode; }
+
+    void SBPlusClick(QObject* sender);
+    void SBMinusClick(QObject* sender);
+    void BButInfoClick(QObject* sender);
+    void BButExitClick(QObject* sender);
+    // The first-show sequence: code 65, the icon the language table names, the About box filled
+    // in, translated and shown modally before this window appears.
+    void FormShow();
+    void SBSetCharClick(QObject* sender);
+    void RGBitClick(QObject* sender);
+
+    TPanel* Panel1() const { return FPanel1; }
+    QToolButton* SBPlus() const { return FSBPlus; }
+    QToolButton* SBMinus() const { return FSBMinus; }
+    TPanel* Panel2() const { return FPanel2; }
+    TRasterLab* RLabBin() const { return FRLabBin; }
+    QLabel* Label4() const { return FLabel4; }
+    QPushButton* BButInfo() const { return FBButInfo; }
+    QPushButton* BButExit() const { return FBButExit; }
+    TkdbDemonClient* cliDemon() const;
+    TMemo* MMExplain() const { return FMMExplain; }
+    TRadioGroup* RGB(int bit) const { return FRGB.at(static_cast<std::size_t>(bit)); }
+    TRasterLab* RLabAscii() const { return FRLabAscii; }
+    QLabel* Label1() const { return FLabel1; }
+    QToolButton* SBSetA() const { return FSBSetA; }
+    QToolButton* SBSetZ() const { return FSBSetZ; }
+    QToolButton* SBSet0() const { return FSBSet0; }
+    QToolButton* SBSetA_lc() const { return FSBSetA_lc; }
+    QToolButton* SBSetZ_lc() const { return FSBSetZ_lc; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreateDisplays();
+    void CreateSelectors();
+    void CreateServerLink(const TFrmMainSetup& setup);
+    QToolButton* MakeQuickSet(const char* name, const char* caption, int left);
+    void LoadIcon(const std::string& iconName, const std::string& workArea);
+    void FillAboutBox();
+    void UpdateDisplays();
+
+    std::uint8_t FCode = 0;
+    TFrmAbout* FAboutBox = nullptr;
+
+    TPanel* FPanel1 = nullptr;
+    QToolButton* FSBPlus = nullptr;
+    QToolButton* FSBMinus = nullptr;
+    TPanel* FPanel2 = nullptr;
+    TRasterLab* FRLabBin = nullptr;
+    QLabel* FLabel4 = nullptr;
+    QPushButton* FBButInfo = nullptr;
+    QPushButton* FBButExit = nullptr;
+    QPointer<TkdbDemonClient> FCliDemon;
+    TMemo* FMMExplain = nullptr;
+    std::array<TRadioGroup*, 8> FRGB{};
+    TRasterLab* FRLabAscii = nullptr;
+    QLabel* FLabel1 = nullptr;
+    QToolButton* FSBSetA = nullptr;
+    QToolButton* FSBSetZ = nullptr;
+    QToolButton* FSBSet0 = nullptr;
+    QToolButton* FSBSetA_lc = nullptr;
+    QToolButton* FSBSetZ_lc = nullptr;
+};

@@ -1,0 +1,193 @@
+#include "AppTestSupport.h"
+
+#include "app/TMemo.h"
+#include "app/TRadioGroup.h"
+#include "controls/dotmatrix/TRasterLab.h"
+#include "controls/qt/QtBridge.h"
+#include "util/BinText.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Chooses an item of a bit selector as the learner does, with the mouse.
+void Choose(TFrmMain& main, int bit, int item)
+{
+    Click(main.RGB(bit)->Button(item));
+}
+
+// The window shows its code in all three places.
+void ExpectShows(TFrmMain& main, int code)
+{
+    EXPECT_EQ(main.Code(), code);
+    EXPECT_EQ(main.RLabBin()->Text(), IntToBinText(static_cast<unsigned>(code), 8));
+    EXPECT_EQ(main.RLabAscii()->Text(), std::string(1, static_cast<char>(code)));
+    for (int bit = 0; bit < 8; ++bit) {
+        EXPECT_EQ(main.RGB(bit)->ItemIndex(), (code >> bit) & 1) << "bit " << bit << " of code " << code;
+        EXPECT_EQ(main.RGB(bit)->Button((code >> bit) & 1)->isChecked(), true);
+    }
+}
+
+void SetCode(TFrmMain& main, int code)
+{
+    for (int bit = 0; bit < 8; ++bit)
+        main.RGB(bit)->SetItemIndex((code >> bit) & 1);
+    ASSERT_EQ(main.Code(), code);
+}
+
+} // namespace
+
+TEST(TFrmMain, StoredLayoutAndTextsWithoutALanguageFile)
+{
+    Trainer trainer;
+    TFrmMain& main = trainer.Main();
+    EXPECT_EQ(main.size(), QSize(586, 360));
+    EXPECT_EQ(main.windowTitle(), "ASCII Encoding");
+    EXPECT_EQ(main.BButInfo()->text(), "Info");
+    EXPECT_EQ(main.BButExit()->text(), "Exit");
+    EXPECT_EQ(main.Label4()->text(), "Binary");
+    EXPECT_EQ(main.Label1()->text(), "ASCII");
+    EXPECT_EQ(main.MMExplain()->Lines(), QStringList({"Explain", ""}));
+    EXPECT_TRUE(main.MMExplain()->ReadOnly());
+    EXPECT_EQ(main.RGB(7)->title(), " Bit7 ");
+    EXPECT_EQ(main.RGB(7)->Items(), QStringList({"0", "1"}));
+    EXPECT_EQ(main.SBSetZ_lc()->text(), "z");
+    EXPECT_EQ(main.SBSetA()->focusPolicy(), Qt::NoFocus);
+
+    EXPECT_EQ(main.RLabBin()->geometry(), QRect(8, 48, 382, 73));
+    EXPECT_EQ(main.RLabAscii()->geometry(), QRect(408, 48, 169, 265));
+    EXPECT_EQ(main.BButExit()->geometry(), QRect(455, 4, 126, 29));
+    EXPECT_EQ(main.MMExplain()->geometry(), QRect(8, 200, 377, 113));
+    int left = 8;
+    for (int bit = 7; bit >= 0; --bit, left += 48) {
+        EXPECT_EQ(main.RGB(bit)->geometry(), QRect(left, 128, 41, 65));
+        EXPECT_EQ(main.RGB(bit)->Tag(), 1 << bit);
+    }
+    // The stored contents already show the code the first show sets.
+    EXPECT_EQ(main.RLabBin()->Text(), "01000001");
+    EXPECT_EQ(main.RLabAscii()->Text(), "A");
+    for (int bit = 0; bit < 8; ++bit)
+        EXPECT_EQ(main.RGB(bit)->ItemIndex(), bit == 0 || bit == 6 ? 1 : 0);
+}
+
+TEST(TFrmMain, LanguageFileTranslatesTheWindowButNotItsSymbols)
+{
+    Trainer trainer(LanguageFile("bytescope.de.itl"));
+    TFrmMain& main = trainer.Main();
+    EXPECT_EQ(main.windowTitle(), "ASCII-Kodierung");
+    EXPECT_EQ(main.BButExit()->text(), "Beenden");
+    EXPECT_EQ(main.Label4()->text(), QString::fromUtf8("Bin\u00e4r"));
+    const QStringList lines = main.MMExplain()->Lines();
+    ASSERT_GT(lines.size(), 4);
+    EXPECT_TRUE(lines.front().startsWith("Ein Computer"));
+    EXPECT_EQ(lines.back(), "");
+    EXPECT_EQ(main.SBSetA()->text(), "A");
+    EXPECT_EQ(main.RGB(0)->title(), " Bit0 ");
+    EXPECT_EQ(main.RLabBin()->Text(), "01000001");
+}
+
+TEST(TFrmMain, StepButtonsStopAtTheEnds)
+{
+    Trainer trainer;
+    TFrmMain& main = trainer.Main();
+    trainer.Show();
+    ExpectShows(main, 65);
+
+    Click(main.SBPlus());
+    ExpectShows(main, 66);
+    EXPECT_EQ(main.RLabBin()->Text(), "01000010");
+    EXPECT_EQ(main.RLabAscii()->Text(), "B");
+    Click(main.SBMinus());
+    ExpectShows(main, 65);
+
+    SetCode(main, 255);
+    int paints = main.RLabBin()->PaintCount();
+    Click(main.SBPlus());
+    ExpectShows(main, 255);
+    EXPECT_EQ(main.RLabBin()->PaintCount(), paints);
+
+    SetCode(main, 0);
+    ExpectShows(main, 0);
+    EXPECT_EQ(main.RLabAscii()->Text(), std::string(1, '\0'));
+    paints = main.RLabBin()->PaintCount();
+    Click(main.SBMinus());
+    ExpectShows(main, 0);
+    EXPECT_EQ(main.RLabBin()->PaintCount(), paints);
+}
+
+TEST(TFrmMain, QuickSetTakesTheFirstCharacterOfTheCaptionAsItReads)
+{
+    Trainer trainer;
+    TFrmMain& main = trainer.Main();
+    trainer.Show();
+    Click(main.SBSet0());
+    ExpectShows(main, 48);
+    EXPECT_EQ(main.RLabBin()->Text(), "00110000");
+    Click(main.SBSetZ());
+    ExpectShows(main, 90);
+    Click(main.SBSetA_lc());
+    ExpectShows(main, 97);
+    Click(main.SBSetZ_lc());
+    ExpectShows(main, 122);
+    Click(main.SBSetA());
+    ExpectShows(main, 65);
+    Click(main.SBSetA()); // already 65: refreshed, nothing changes
+    ExpectShows(main, 65);
+
+    main.SBSetZ()->setText(QString::fromUtf8("\u00c4rger"));
+    Click(main.SBSetZ());
+    ExpectShows(main, 0xC4);
+}
+
+TEST(TFrmMain, BitSelectorsSetAndClearTheirBit)
+{
+    Trainer trainer;
+    TFrmMain& main = trainer.Main();
+    trainer.Show();
+    Choose(main, 7, 1);
+    ExpectShows(main, 193);
+    Choose(main, 6, 0);
+    ExpectShows(main, 129);
+
+    // The handler itself: "0" on a bit that is already clear changes nothing.
+    main.RGBitClick(main.RGB(3));
+    ExpectShows(main, 129);
+    // A selector with no item chosen counts as "1"; the refresh then puts the selector back.
+    main.RGB(2)->OnClick = nullptr;
+    main.RGB(2)->SetItemIndex(-1);
+    main.RGBitClick(main.RGB(2));
+    ExpectShows(main, 133);
+}
+
+TEST(TFrmMain, EveryCodeFromZeroTo255KeepsTheDisplaysInStep)
+{
+    Trainer trainer;
+    TFrmMain& main = trainer.Main();
+    trainer.Show();
+    SetCode(main, 0);
+    for (int code = 1; code <= 255; ++code) {
+        Click(main.SBPlus());
+        ASSERT_EQ(main.Code(), code);
+        ExpectShows(main, code);
+    }
+    EXPECT_TRUE(trainer.Errors().empty());
+}
+
+TEST(TFrmMain, ExitClosesTheWindow)
+{
+    Trainer trainer;
+    trainer.Show();
+    ASSERT_TRUE(trainer.Main().isVisible());
+    Click(trainer.Main().BButExit());
+    EXPECT_FALSE(trainer.Main().isVisible());
+}
