@@ -351,12 +351,16 @@ void TkdbCustomDemon::CheckSingleInstance()
         return;
     }
 
-    if (std::unique_ptr<TEntity> peer = FindEntityByTitle(OwnEntity.Title())) {
-        TMentixMessageStream msg(this);
-        msg.Code = mentix::dmParams;
-        for (const std::string& param : FParams)
-            msg.WriteBytes(param + "\r\n");
-        SendTo(*peer, msg, nullptr);
+    // The hand-over is a courtesy: whatever goes wrong with it, this instance must not run on.
+    try {
+        if (std::unique_ptr<TEntity> peer = FindEntityByTitle(OwnEntity.Title())) {
+            TMentixMessageStream msg(this);
+            msg.Code = mentix::dmParams;
+            for (const std::string& param : FParams)
+                msg.WriteBytes(param + "\r\n");
+            SendTo(*peer, msg, nullptr);
+        }
+    } catch (const std::exception&) {
     }
     HaltProcess(0);
 }
