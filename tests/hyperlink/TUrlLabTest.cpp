@@ -243,3 +243,18 @@ TEST(TUrlLab, RealProgramsStartWithTheirWordsOrGiveTheShellCodes)
     EXPECT_EQ(codeOf(dir / "locked.exe"), "Component \"UrlLabTool\": Cannot start executable (errnum=5)");
     EXPECT_EQ(codeOf(dir / "garbage.exe"), "Component \"UrlLabTool\": Cannot start executable (errnum=11)");
 }
+
+TEST(TUrlLab, WebAddressGoesToTheDesktopsOpener)
+{
+    TempDir dir;
+    const auto out = dir / "opened.txt";
+    WriteProgram(dir / "opener",
+                 "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" '" + out.string() + "'\n",
+                 0755);
+    qputenv("BYTESCOPE_URL_OPENER", QByteArray::fromStdString((dir / "opener").string()));
+    TUrlLab label;
+    label.SetURL("Http://example.org/a b");
+    label.Click();
+    qunsetenv("BYTESCOPE_URL_OPENER");
+    EXPECT_EQ(WaitForFile(out), "Http://example.org/a b");
+}

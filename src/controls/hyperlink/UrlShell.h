@@ -18,5 +18,6 @@ public:
     virtual int StartProgram(const std::string& path, const std::string& params) = 0;
 };
 
-// The real desktop: xdg-open for addresses, posix_spawn for programs, never a shell.
+// The real desktop (platform/Shell.h): xdg-open for addresses, posix_spawn for programs, never
+// a shell.
 TUrlShell& DefaultUrlShell();
