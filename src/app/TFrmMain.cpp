@@ -255,7 +255,7 @@ void TFrmMain::CreateServerLink(const TFrmMainSetup& setup)
     FCliDemon = new TkdbDemonClient(this);
     FCliDemon->setObjectName(QStringLiteral("cliDemon"));
     FCliDemon->SetAutoTranslate(true);
-    FCliDemon->SetAutoCreateItlFile(false);
+    FCliDemon->SetAutoCreateItlFile(setup.AutoCreateItlFile);
     FCliDemon->SetMultiStart(setup.MultiStart);
     FCliDemon->SetUseValdoraServer(false);
     if (!setup.Language.empty()) {

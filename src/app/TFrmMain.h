@@ -25,6 +25,8 @@ struct TFrmMainSetup
     // A language file's bytes loaded into the server link's engine before its load-time steps
     // run; a language file beside the program still takes precedence.
     std::string Language;
+    // On: every key the windows look up and miss is gathered for a generated language file.
+    bool AutoCreateItlFile = false;
 };
 
 // The trainer window. It holds one code value, FCode, and shows it as eight binary digits on

@@ -25,9 +25,9 @@ class Program
 {
 public:
     Program(const std::vector<std::string>& args, const std::filesystem::path& runtimeFolder,
-            const std::filesystem::path& output)
+            const std::filesystem::path& output, const char* program = BYTESCOPE_PROGRAM)
     {
-        std::vector<std::string> argv{BYTESCOPE_PROGRAM};
+        std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> argp;
         for (auto& a : argv)
@@ -154,4 +154,18 @@ TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
     EXPECT_TRUE(std::filesystem::is_empty(dir / "second")); // no window was ever shown
     EXPECT_EQ(ReadFileBytes(dir / "second.txt"), "");
     EXPECT_TRUE(first.Running());
+}
+
+TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrder)
+{
+    TempDir dir;
+    const auto runtime = PrivateRuntimeFolder(dir);
+    Program tool({"itl", "template", "--out", (dir / "template.itl").string()}, runtime, dir / "out.txt",
+                 BYTESCOPE_TOOL);
+    ASSERT_EQ(tool.Wait(), 0);
+    std::string expected;
+    for (const char* key : {"ASCII Encoding", "Info", "Exit", "Binary", "ASCII", "Explain", "AppIconName",
+                            "HomePageURL", "$dlglanguage$", "About", "HomePage", "OK"})
+        expected += std::string("[") + key + "]=" + key + "|$$\r\n";
+    EXPECT_EQ(ReadFileBytes(dir / "template.itl"), expected);
 }

@@ -10,6 +10,7 @@ using CommandArgs = std::vector<std::string>;
 int RunBinCommand(const CommandArgs& args);
 int RunRenderCommand(const CommandArgs& args, int argc, char** argv);
 int RunItlCommand(const CommandArgs& args, int argc, char** argv);
+int RunItlTemplateCommand(const CommandArgs& args, int argc, char** argv);
 int RunMentixCommand(const CommandArgs& args, int argc, char** argv);
 
 // Writes `message` and a line break to stderr and returns `code`.

@@ -15,7 +15,7 @@ const char* const kItlUsage =
     "usage: bytescope-tool itl dump FILE\n"
     "       bytescope-tool itl lookup FILE KEY [PARAM...]\n"
     "       bytescope-tool itl generate FILE --out OUT KEY...\n"
-    "       bytescope-tool itl template ...\n"
+    "       bytescope-tool itl template --out FILE\n"
     "\n"
     "  dump      print each table entry of the language file FILE as {\"key\": ..., \"text\": ...}\n"
     "  lookup    print the translation of KEY, with PARAMs filling <%1%>, <%2%>, ...\n"
@@ -127,15 +127,9 @@ int Generate(const CommandArgs& args)
     return 0;
 }
 
-// The trainer's language-file template; built with the trainer.
-int Template(const CommandArgs&)
-{
-    return Fail(1, "itl template: not available in this build");
-}
-
 } // namespace
 
-int RunItlCommand(const CommandArgs& args, int, char**)
+int RunItlCommand(const CommandArgs& args, int argc, char** argv)
 {
     if (args.empty())
         return Fail(2, "itl: expected dump, lookup, generate or template (see 'itl --help')");
@@ -151,6 +145,6 @@ int RunItlCommand(const CommandArgs& args, int, char**)
     if (args[0] == "generate")
         return Generate(rest);
     if (args[0] == "template")
-        return Template(rest);
+        return RunItlTemplateCommand(rest, argc, argv);
     return Fail(2, "itl: unknown sub-command '" + args[0] + "' (see 'itl --help')");
 }
