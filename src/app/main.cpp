@@ -1,4 +1,5 @@
 // Bytescope: a trainer for the 8-bit encoding of characters.
+#include "app/StartupProbe.h"
 #include "app/TApplication.h"
 #include "app/TFrmAbout.h"
 #include "app/TFrmMain.h"
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
     TFrmMain FrmMain;
     TFrmAbout FrmAbout;
     FrmMain.SetAboutBox(&FrmAbout);
+    WatchFirstShow(&FrmAbout); // start-up benchmark only: see StartupProbe.h
 
     std::unique_ptr<TScreenshotTour> tour;
     if (!screenshots.isEmpty())
