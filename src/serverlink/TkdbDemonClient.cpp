@@ -80,12 +80,7 @@ std::unique_ptr<TEntity> TkdbDemonClient::FindEntityByTitle(const std::string& t
     msg.Code = mentix::dmFindEntity;
     msg.WriteByte(mentix::kFindByTitle);
     msg.WriteString(title);
-    const auto reply = Request(msg);
-    if (reply->Size() < 1)
-        return nullptr;
-    auto entity = std::make_unique<TEntity>(this);
-    entity->ReadFromStream(*reply);
-    return entity;
+    return RequestEntity(msg);
 }
 
 std::unique_ptr<TEntity> TkdbDemonClient::FindEntityByHandle(std::uint32_t handle)
@@ -94,6 +89,12 @@ std::unique_ptr<TEntity> TkdbDemonClient::FindEntityByHandle(std::uint32_t handl
     msg.Code = mentix::dmFindEntity;
     msg.WriteByte(mentix::kFindByHandle);
     msg.WriteUInt32(handle);
+    return RequestEntity(msg);
+}
+
+// An empty answer means that no registered peer matches.
+std::unique_ptr<TEntity> TkdbDemonClient::RequestEntity(TMentixMessageStream& msg)
+{
     const auto reply = Request(msg);
     if (reply->Size() < 1)
         return nullptr;

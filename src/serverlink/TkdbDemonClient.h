@@ -46,5 +46,6 @@ private:
     void StartClient();
     // One request to the server whose answer is read from the returned reply.
     std::unique_ptr<TMentixMessageStream> Request(TMentixMessageStream& msg);
+    std::unique_ptr<TEntity> RequestEntity(TMentixMessageStream& msg);
     std::string RequestString(std::int32_t code, const std::string& argument);
 };

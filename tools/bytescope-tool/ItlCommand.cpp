@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "JsonText.h"
 
 #include "i18n/TBabelfish2000.h"
 #include "util/Cp1252.h"
@@ -25,25 +26,6 @@ const char* const kItlUsage =
     "FILE may be '-' for an empty table (lookup, generate). KEY and PARAMs are UTF-8 and are\n"
     "converted to Windows-1252. Output strings are JSON; every byte outside printable ASCII, and\n"
     "'\"' and '\\', is written as \\u00XX with the byte's value.\n";
-
-// Each byte on its own, so that a reader gets the language file's bytes back exactly.
-std::string JsonString(std::string_view bytes)
-{
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string json = "\"";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte <= 0x7E && byte != '"' && byte != '\\') {
-            json.push_back(c);
-        } else {
-            json.append("\\u00");
-            json.push_back(kHex[byte >> 4]);
-            json.push_back(kHex[byte & 0x0F]);
-        }
-    }
-    json.push_back('"');
-    return json;
-}
 
 void PrintLine(const std::string& line)
 {

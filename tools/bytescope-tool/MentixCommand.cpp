@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "JsonText.h"
 
 #include "platform/CommandLine.h"
 #include "serverlink/TkdbDemonClient.h"
@@ -34,24 +35,6 @@ const char* const kMentixUsage =
     "Norvane/valdora.conf or from /serverhandle=TEXT. Prints one JSON value on one line; a peer\n"
     "is {\"handle\", \"mutex_handle\", \"exe_name\", \"title\"}. Strings are bytes: every byte outside\n"
     "printable ASCII, and '\"' and '\\', is written as \\u00XX. Errors go to stderr, exit code 1.\n";
-
-std::string JsonString(std::string_view bytes)
-{
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string json = "\"";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte <= 0x7E && byte != '"' && byte != '\\') {
-            json.push_back(c);
-        } else {
-            json.append("\\u00");
-            json.push_back(kHex[byte >> 4]);
-            json.push_back(kHex[byte & 0x0F]);
-        }
-    }
-    json.push_back('"');
-    return json;
-}
 
 std::string JsonEntity(const std::unique_ptr<TEntity>& entity)
 {

@@ -6,17 +6,16 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: bytescope-tool COMMAND [ARGS...]\n"
-    "\n"
-    "commands:\n"
-    "  bin VALUE DIGITS          print VALUE as DIGITS binary digits\n"
-    "  render [OPTIONS] --out F  paint one dot-matrix display into the PNG file F\n"
-    "  itl dump|lookup|generate|template ...\n"
-    "                            read, query and write language files\n"
-    "  mentix SUBCOMMAND ...     talk to a running Mentix server as a client\n"
-    "\n"
-    "'bytescope-tool COMMAND --help' tells more about a command.\n";
+const char* const kUsage = "usage: bytescope-tool COMMAND [ARGS...]\n"
+                           "\n"
+                           "commands:\n"
+                           "  bin VALUE DIGITS          print VALUE as DIGITS binary digits\n"
+                           "  render [OPTIONS] --out F  paint one dot-matrix display into the PNG file F\n"
+                           "  itl dump|lookup|generate|template ...\n"
+                           "                            read, query and write language files\n"
+                           "  mentix SUBCOMMAND ...     talk to a running Mentix server as a client\n"
+                           "\n"
+                           "'bytescope-tool COMMAND --help' tells more about a command.\n";
 
 } // namespace
 
