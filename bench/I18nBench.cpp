@@ -19,7 +19,7 @@ std::string KeyOf(int i)
     return "Key" + std::to_string(i);
 }
 
-// Entries of about 100 bytes each, texts with blanks and the odd escape, as a teacher writes them.
+// Entries of about 100 bytes each, as a teacher writes them.
 const std::string& LanguageFile()
 {
     static const std::string bytes = [] {
@@ -27,7 +27,13 @@ const std::string& LanguageFile()
         std::string file;
         file.reserve(kFileBytes + 256);
         for (int i = 0; i < kEntries; ++i) {
-            std::string entry = "[" + KeyOf(i) + "]=Text number " + std::to_string(i) + " for the window,\\n";
+            // Half the entries carry a line-break escape, as in the shipped language files.
+            std::string entry = "[";
+            entry.append(KeyOf(i))
+                .append("]=Text number ")
+                .append(std::to_string(i))
+                .append(" for the window");
+            entry.append(i % 2 == 0 ? ",\\n" : ".");
             const std::string tail = "|$$\r\n";
             while (entry.size() + tail.size() < perEntry)
                 entry += (entry.size() % 7 == 0) ? ' ' : static_cast<char>('a' + entry.size() % 26);

@@ -2,7 +2,6 @@
 
 #include "platform/ProgramPath.h"
 #include "util/AsciiText.h"
-#include "util/ReadToDelimiter.h"
 #include "util/ReplaceAll.h"
 #include "util/Stream.h"
 
@@ -68,6 +67,26 @@ std::ptrdiff_t Pos(std::string_view chunk, std::string_view what)
     return index == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(index) + 1;
 }
 
+// The stream's bytes from its position up to the first short or failed read.
+std::string ReadToEnd(TStream& stream)
+{
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::string bytes;
+    for (;;) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + kBlock);
+        std::size_t n = 0;
+        try {
+            n = stream.Read(bytes.data() + had, kBlock);
+        } catch (const EStreamError&) {
+            n = 0;
+        }
+        bytes.resize(had + n);
+        if (n < kBlock)
+            return bytes;
+    }
+}
+
 std::string FillParams(std::string text, std::span<const std::string> params)
 {
     for (std::size_t n = 1; n <= params.size(); ++n)
@@ -98,10 +117,16 @@ std::string NormalizeText(std::string_view text, std::string_view appName)
     if (text.empty())
         return {};
     std::string result(text);
-    std::replace(result.begin(), result.end(), '\r', ' ');
-    std::replace(result.begin(), result.end(), '\n', ' ');
-    result = ReplaceAll(result, "\\n", kLineEnd, false);
-    return ReplaceAll(result, "<%APPNAME%>", appName, true);
+    // Most texts hold no line break, no escape and no marker: the quick byte searches skip the
+    // passes and the copies of the replacements then.
+    if (text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos)
+        std::replace_if(
+            result.begin(), result.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    if (result.find('\\') != std::string::npos)
+        result = ReplaceAll(result, "\\n", kLineEnd, false);
+    if (result.find('<') != std::string::npos)
+        result = ReplaceAll(result, "<%APPNAME%>", appName, true);
+    return result;
 }
 
 TBabelfish2000::TBabelfish2000(std::string appName) : FAppName(std::move(appName)) {}
@@ -126,11 +151,15 @@ void TBabelfish2000::LoadFromStream(TStream& stream)
     FKeys.clear();
     FTexts.clear();
     stream.SetPosition(0);
-    for (;;) {
-        const TDelimitedText chunk = ReadToDelimiter(stream, kTerminator);
-        if (!chunk.Found)
+    // The same chunks as reading up to each terminator in turn, from one copy of the bytes.
+    const std::string bytes = ReadToEnd(stream);
+    const std::string_view all = bytes;
+    for (std::size_t start = 0;;) {
+        const std::size_t hit = AsciiFindNoCase(all, kTerminator, start);
+        if (hit == std::string_view::npos)
             break;
-        const std::string_view text = chunk.Text;
+        const std::string_view text = all.substr(start, hit + kTerminator.size() - start);
+        start = hit + kTerminator.size();
         const std::ptrdiff_t p1 = Pos(text, "[");
         const std::ptrdiff_t p2 = Pos(text, "]=");
         const std::ptrdiff_t p3 = Pos(text, kTerminator);

@@ -2,11 +2,6 @@
 
 #include <algorithm>
 
-char AsciiLowerChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string AsciiLower(std::string_view text)
 {
     std::string result(text);
@@ -42,4 +37,28 @@ bool AsciiEqualNoCase(std::string_view a, std::string_view b)
 bool AsciiStartsWithNoCase(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() && AsciiEqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::size_t AsciiFindNoCase(std::string_view text, std::string_view what, std::size_t from)
+{
+    if (what.empty() || what.size() > text.size())
+        return std::string_view::npos;
+    // Candidates are the places of the first byte in either case, found with the library's fast
+    // byte search; each case keeps its own next place so that no stretch is scanned twice.
+    const char lower = AsciiLowerChar(what.front());
+    const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 'a' + 'A') : lower;
+    const std::size_t last = text.size() - what.size();
+    std::size_t nextLower = text.find(lower, from);
+    std::size_t nextUpper = upper == lower ? std::string_view::npos : text.find(upper, from);
+    for (;;) {
+        const std::size_t at = std::min(nextLower, nextUpper);
+        if (at == std::string_view::npos || at > last)
+            return std::string_view::npos;
+        if (AsciiEqualNoCase(text.substr(at + 1, what.size() - 1), what.substr(1)))
+            return at;
+        if (at == nextLower)
+            nextLower = text.find(lower, at + 1);
+        else
+            nextUpper = text.find(upper, at + 1);
+    }
 }

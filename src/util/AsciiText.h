@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -7,7 +8,10 @@
 // program's own rules name: the letters A..Z and the blank (code 32). Bytes of the upper half,
 // tabs and line breaks are kept as they are.
 
-char AsciiLowerChar(char c);
+inline char AsciiLowerChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string AsciiLower(std::string_view text);
 void AsciiLowerInPlace(std::string& text);
 
@@ -17,3 +21,8 @@ std::string TrimBlanks(std::string_view text);
 // Whether `text` starts with `prefix` when A..Z are folded on both sides.
 bool AsciiStartsWithNoCase(std::string_view text, std::string_view prefix);
 bool AsciiEqualNoCase(std::string_view a, std::string_view b);
+
+// The first position at or after `from` where `what` occurs in `text` with A..Z folded on both
+// sides, or npos. An empty `what` is never found. Linear in the length of `text` times the
+// number of near misses, without a folded copy of either.
+std::size_t AsciiFindNoCase(std::string_view text, std::string_view what, std::size_t from = 0);

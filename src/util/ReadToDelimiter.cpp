@@ -20,17 +20,6 @@ std::size_t ReadBlock(TStream& stream, char* block)
     }
 }
 
-// The first occurrence of the folded `delimiter` in `buffer` at or after `from`, or npos.
-std::size_t FindFolded(std::string_view buffer, std::string_view delimiter, std::size_t from)
-{
-    const auto equalFolded = [](char a, char b) {
-        return AsciiLowerChar(a) == b;
-    };
-    const auto begin = buffer.begin() + static_cast<std::ptrdiff_t>(std::min(from, buffer.size()));
-    const auto hit = std::search(begin, buffer.end(), delimiter.begin(), delimiter.end(), equalFolded);
-    return hit == buffer.end() ? std::string_view::npos : static_cast<std::size_t>(hit - buffer.begin());
-}
-
 } // namespace
 
 TDelimitedText ReadToDelimiter(TStream& stream, std::string_view delimiter)
@@ -50,7 +39,7 @@ TDelimitedText ReadToDelimiter(TStream& stream, std::string_view delimiter)
         const std::size_t searchFrom =
             result.Text.size() >= folded.size() - 1 ? result.Text.size() - (folded.size() - 1) : 0;
         result.Text.append(block, n);
-        hit = FindFolded(result.Text, folded, searchFrom);
+        hit = AsciiFindNoCase(result.Text, folded, searchFrom);
         if (n < kBlockSize || hit != std::string::npos)
             break;
     }

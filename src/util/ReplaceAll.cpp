@@ -7,19 +7,15 @@ std::string ReplaceAll(std::string_view source, std::string_view find, std::stri
 {
     if (find.empty())
         return std::string(source);
-    // Searching a folded copy keeps the original letters for the result.
-    const std::string foldedSource = ignoreCase ? AsciiLower(source) : std::string();
-    const std::string foldedFind = ignoreCase ? AsciiLower(find) : std::string();
-    const std::string_view haystack = ignoreCase ? std::string_view(foldedSource) : source;
-    const std::string_view needle = ignoreCase ? std::string_view(foldedFind) : find;
-
+    const auto next = [&](std::size_t from) {
+        return ignoreCase ? AsciiFindNoCase(source, find, from) : source.find(find, from);
+    };
     std::string result;
     std::size_t copied = 0;
-    for (auto hit = haystack.find(needle); hit != std::string_view::npos;
-         hit = haystack.find(needle, copied)) {
+    for (auto hit = next(0); hit != std::string_view::npos; hit = next(copied)) {
         result.append(source.substr(copied, hit - copied));
         result.append(replacement);
-        copied = hit + needle.size();
+        copied = hit + find.size();
     }
     result.append(source.substr(copied));
     return result;

@@ -33,3 +33,16 @@ TEST(AsciiText, ComparesWithoutCaseOfAToZ)
     EXPECT_TRUE(AsciiEqualNoCase("Run.EXE", "run.exe"));
     EXPECT_FALSE(AsciiEqualNoCase("\xC4", "\xE4"));
 }
+
+TEST(AsciiFindNoCase, FindsWithAToZFoldedOnBothSidesOnly)
+{
+    EXPECT_EQ(AsciiFindNoCase("xx<%AppName%>", "<%APPNAME%>"), 2u);
+    EXPECT_EQ(AsciiFindNoCase("aAbAB", "ab"), 1u);    // a miss on the lower case, a hit on the upper
+    EXPECT_EQ(AsciiFindNoCase("aAbAB", "AB", 2), 3u); // from a later start
+    EXPECT_EQ(AsciiFindNoCase("abc", "abcd"), std::string_view::npos);
+    EXPECT_EQ(AsciiFindNoCase("abc", ""), std::string_view::npos);
+    EXPECT_EQ(AsciiFindNoCase("abc", "c", 7), std::string_view::npos);
+    EXPECT_EQ(AsciiFindNoCase("\xC4x", "\xE4X"), std::string_view::npos); // no folding above Z
+    EXPECT_EQ(AsciiFindNoCase("a|$|$$", "|$$"), 3u);
+    EXPECT_EQ(AsciiFindNoCase("zzzzzzzzzZ", "Zq"), std::string_view::npos);
+}
