@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -58,4 +61,22 @@ TEST(PixelImage, LinesLeaveOutTheirEndPointAndPolylinesTheirLastPoint)
     far.Line(-2000000000, 2, 2000000000, 2, kInk); // far end points neither overflow nor escape
     EXPECT_EQ(far.At(0, 2), kInk);
     EXPECT_EQ(far.At(3, 2), kInk);
+}
+
+TEST(PixelImage, RowsAreCopiedAsFarAsBothReach)
+{
+    PixelImage image(3, 2, kWhite);
+    const std::vector<PixelImage::Pixel> longer{kInk, kInk, kInk, kInk, kInk};
+    image.SetRow(1, longer);
+    image.SetRow(2, longer);  // outside: nothing
+    image.SetRow(-1, longer); // outside: nothing
+    image.SetRow(0, std::vector<PixelImage::Pixel>{kInk});
+    EXPECT_TRUE(std::ranges::equal(image.Pixels(),
+                                   std::vector<PixelImage::Pixel>{kInk, kWhite, kWhite, kInk, kInk, kInk}));
+    image.Resize(2, 4);
+    EXPECT_EQ(image.Width(), 2);
+    EXPECT_EQ(image.Height(), 4);
+    EXPECT_EQ(image.Pixels().size(), 8u);
+    image.Resize(-1, 5);
+    EXPECT_EQ(image.Pixels().size(), 0u);
 }

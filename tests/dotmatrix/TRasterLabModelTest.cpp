@@ -414,3 +414,60 @@ TEST(TRDGlyphTable, EveryCodeHasADefinedNonNegativeRange)
     EXPECT_EQ(sampled.FirstCol['x'], 0);
     EXPECT_EQ(sampled.LastCol['x'], 0);
 }
+
+// The raster is painted row by row from patterns; it must equal drawing the field, then one line
+// per spacing row and per spacing column, for every offset, spacing, size and frame.
+TEST(TRasterLabModelRaster, RowPatternsEqualOneLinePerSpacingRowAndColumn)
+{
+    constexpr PixelImage::Pixel kBack = 0xFF000000u;
+    constexpr PixelImage::Pixel kOff = 0xFF000080u;
+    for (const TFrameStyle frame : {fsNone, fsLowered}) {
+        for (int spacing = 0; spacing <= 3; ++spacing) {
+            for (int size = 1; size <= 3; ++size) {
+                for (int offset = -9; offset <= 9; offset += 3) {
+                    TRasterLabModel model;
+                    model.SetSize(23, 17);
+                    model.SetFrameStyle(frame);
+                    model.SetCharBlockMode(rdbmRaster);
+                    model.SetColorLabBakG(clBlack);
+                    model.SetColorDotOff(clNavy);
+                    model.SetDotSpacing(spacing);
+                    model.SetDotSize(size);
+                    model.SetText("");
+                    model.SetScrollOffsets(offset, -offset / 2);
+                    PixelImage painted;
+                    model.Paint(painted);
+
+                    const int w = 23;
+                    const int h = 17;
+                    const int inset = frame == fsNone ? 0 : 1;
+                    PixelImage expected(w, h, kWhite);
+                    expected.FillRect(inset, inset, w - inset, h - inset, kOff);
+                    const long long pitch = model.CellPitch();
+                    const long long ry = (model.PosY() + model.ScrollOffsetY()) % pitch;
+                    const long long rx = (model.PosX() + model.ScrollOffsetX()) % pitch;
+                    for (long long b = 0; b <= h / pitch + 1; ++b) {
+                        for (long long i = 1; i <= spacing; ++i) {
+                            const int y = static_cast<int>(ry + b * pitch - spacing - 1 + i);
+                            expected.Line(0, y, w, y, kBack);
+                        }
+                    }
+                    for (long long b = 0; b <= w / pitch + 1; ++b) {
+                        for (long long i = 1; i <= spacing; ++i) {
+                            const int x = static_cast<int>(rx + b * pitch - spacing - 1 + i);
+                            expected.Line(x, 0, x, h, kBack);
+                        }
+                    }
+                    // The frame covers the outer two rings; compare everything inside them.
+                    const int skip = frame == fsNone ? 0 : 2;
+                    for (int y = skip; y < h - skip; ++y) {
+                        for (int x = skip; x < w - skip; ++x)
+                            ASSERT_EQ(painted.At(x, y), expected.At(x, y))
+                                << "frame " << frame << " spacing " << spacing << " size " << size
+                                << " offset " << offset << " at " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+}

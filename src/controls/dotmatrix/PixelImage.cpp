@@ -12,7 +12,24 @@ void PixelImage::Reset(int width, int height, Pixel fill)
 {
     FWidth = std::max(width, 0);
     FHeight = std::max(height, 0);
-    FPixels.assign(static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight), fill);
+    const std::size_t count = static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight);
+    FPixels.resize(count);
+    std::fill(FPixels.begin(), FPixels.end(), fill);
+}
+
+void PixelImage::Resize(int width, int height)
+{
+    FWidth = std::max(width, 0);
+    FHeight = std::max(height, 0);
+    FPixels.resize(static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight));
+}
+
+void PixelImage::SetRow(int y, std::span<const Pixel> pixels)
+{
+    if (y < 0 || y >= FHeight)
+        return;
+    const std::size_t count = std::min(pixels.size(), static_cast<std::size_t>(FWidth));
+    std::copy_n(pixels.begin(), count, FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FWidth);
 }
 
 PixelImage::Pixel PixelImage::At(int x, int y) const
@@ -34,9 +51,13 @@ void PixelImage::FillRect(int left, int top, int right, int bottom, Pixel color)
     const int t = std::max(top, 0);
     const int r = std::min(right, FWidth);
     const int b = std::min(bottom, FHeight);
+    if (r <= l)
+        return;
+    const int width = FWidth;
+    Pixel* const pixels = FPixels.data();
     for (int y = t; y < b; ++y) {
-        Pixel* row = FPixels.data() + static_cast<std::size_t>(y) * FWidth;
-        std::fill(row + l, row + std::max(l, r), color);
+        Pixel* const row = pixels + static_cast<std::size_t>(y) * width;
+        std::fill(row + l, row + r, color);
     }
 }
 

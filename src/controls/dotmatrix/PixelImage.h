@@ -21,6 +21,11 @@ public:
     // Makes the image width x height (negative sizes count as 0) and fills it; keeps the buffer
     // when the size is unchanged.
     void Reset(int width, int height, Pixel fill);
+    // Makes the image width x height without filling it, for a caller that writes every pixel;
+    // what it holds until then is unspecified.
+    void Resize(int width, int height);
+    // Copies `pixels` into row y from its left edge, as far as both reach; nothing outside the image.
+    void SetRow(int y, std::span<const Pixel> pixels);
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }

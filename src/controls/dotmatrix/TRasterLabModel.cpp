@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -300,36 +301,51 @@ void TRasterLabModel::Paint(PixelImage& image, const ColorResolver& resolve)
 {
     const int w = FWidth;
     const int h = FHeight;
-    image.Reset(w, h, PixelOf(clWhite));
-
+    const PixelImage::Pixel white = PixelOf(clWhite);
     const PixelImage::Pixel bakG = resolve(FColorLabBakG);
     const bool raster = FCharBlockMode != rdbmOff;
     const PixelImage::Pixel field = raster ? resolve(FColorDotOff) : bakG;
-    if (FFrameStyle == fsNone)
-        image.FillRect(0, 0, w, h, field);
-    else
-        image.FillRect(1, 1, w - 1, h - 1, field);
+    // The field: all of the image without a frame, else all but the outermost ring.
+    const int inset = FFrameStyle == fsNone ? 0 : 1;
 
     const long long pitch = CellPitch();
     const long long x0 = static_cast<long long>(FPosX) + FScrollOffsetX;
     const long long y0 = static_cast<long long>(FPosY) + FScrollOffsetY;
-    if (raster) {
+    if (!raster) {
+        image.Reset(w, h, white);
+        image.FillRect(inset, inset, w - inset, h - inset, field);
+    } else {
         // The spacing rows and columns just above and left of each dot row and column of the
-        // text's grid, so the unlit dots line up with the text and move with it.
+        // text's grid, so the unlit dots line up with the text and move with it. A spacing row
+        // is background across the whole width, and every other row is one of two patterns
+        // (inside the field or on the ring): each row is written once, from its pattern.
         const long long s = FDotSpacing;
-        const long long ry = y0 % pitch;
-        for (long long b = 0; b <= h / pitch + 1; ++b) {
-            for (long long i = 1; i <= s; ++i) {
-                const int y = static_cast<int>(ry + b * pitch - s - 1 + i);
-                image.Line(0, y, w, y, bakG);
+        const auto spacing = [&](long long origin, int extent) {
+            std::vector<char> marked(static_cast<std::size_t>(std::max(extent, 0)), 0);
+            for (long long b = 0; b <= extent / pitch + 1; ++b) {
+                for (long long i = 1; i <= s; ++i) {
+                    const int at = static_cast<int>(origin % pitch + b * pitch - s - 1 + i);
+                    if (at >= 0 && at < extent)
+                        marked[static_cast<std::size_t>(at)] = 1;
+                }
             }
+            return marked;
+        };
+        const std::vector<char> rows = spacing(y0, h);
+        const std::vector<char> columns = spacing(x0, w);
+        std::vector<PixelImage::Pixel> inner(columns.size());
+        std::vector<PixelImage::Pixel> ring(columns.size());
+        const std::vector<PixelImage::Pixel> band(columns.size(), bakG);
+        for (int x = 0; x < w; ++x) {
+            const bool column = columns[static_cast<std::size_t>(x)] != 0;
+            inner[static_cast<std::size_t>(x)] =
+                column ? bakG : (x >= inset && x < w - inset ? field : white);
+            ring[static_cast<std::size_t>(x)] = column ? bakG : white;
         }
-        const long long rx = x0 % pitch;
-        for (long long b = 0; b <= w / pitch + 1; ++b) {
-            for (long long i = 1; i <= s; ++i) {
-                const int x = static_cast<int>(rx + b * pitch - s - 1 + i);
-                image.Line(x, 0, x, h, bakG);
-            }
+        image.Resize(w, h);
+        for (int y = 0; y < h; ++y) {
+            const bool inField = y >= inset && y < h - inset;
+            image.SetRow(y, rows[static_cast<std::size_t>(y)] != 0 ? band : (inField ? inner : ring));
         }
     }
 
