@@ -103,5 +103,7 @@ bool IsWindow(WindowHandle handle);
 // every window of this process (so a reply sent back during the request is delivered inside the
 // wait); nothing else is served. `from` is passed to the destination as the sender's handle.
 // Sending to a window of this process works too (it is served inside the wait).
-// Never raises SIGPIPE. Throws PlatformError only when the runtime folder is refused.
+// Never raises SIGPIPE. When `from` is a window of this process, the destination is looked up in
+// the runtime folder that window was registered in; otherwise RuntimeFolder() is checked, and
+// PlatformError is thrown when it is refused.
 SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std::string_view bytes);

@@ -74,6 +74,19 @@ bool LookUp(WindowHandle handle, LiveWindow& found, bool withProcedure)
     return false;
 }
 
+// The runtime folder of a window of this process, checked when the window was registered, or
+// empty. Sends from our own windows use it, so that they need not check the folder again.
+std::string OwnFolder(WindowHandle handle)
+{
+    WindowTable& table = Table();
+    std::lock_guard lock(table.Mutex);
+    for (const auto& [h, window] : table.Windows) {
+        if (h == handle)
+            return WindowTableAccess::Folder(*window);
+    }
+    return {};
+}
+
 std::vector<std::pair<WindowHandle, int>> OwnSockets()
 {
     WindowTable& table = Table();
@@ -127,20 +140,23 @@ std::uint32_t GetWord(const char* at)
 
 bool PeerIsThisUser(int fd)
 {
+    // Nothing in this program changes its user, so asking once is enough.
+    static const uid_t self = ::geteuid();
     ucred credentials{};
     socklen_t size = sizeof credentials;
     if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
         return false;
-    return credentials.uid == ::geteuid();
+    return credentials.uid == self;
 }
 
-// Reads exactly `size` bytes from a non-blocking socket; false when the peer closes, fails or
-// makes no progress for kFrameTimeoutMilliseconds.
-bool ReadFully(int fd, char* buffer, std::size_t size)
+// Reads at least `minimum` and at most `capacity` bytes from a non-blocking socket into `buffer`,
+// `done` of them; false when the peer closes, fails or makes no progress for
+// kFrameTimeoutMilliseconds before `minimum` is reached.
+bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity, std::size_t& done)
 {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::recv(fd, buffer + done, size - done, 0);
+    done = 0;
+    while (done < minimum) {
+        const ssize_t n = ::recv(fd, buffer + done, capacity - done, 0);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
@@ -161,26 +177,35 @@ bool ReadFully(int fd, char* buffer, std::size_t size)
     return true;
 }
 
+// A small message arrives whole with its header in one read.
+constexpr std::size_t kFirstReadBytes = kHeaderSize + 4096;
+
 // Reads one message from an accepted connection, runs the window procedure and acknowledges.
 void ServeConnection(UniqueFd connection, WindowHandle handle)
 {
     if (!PeerIsThisUser(connection.Get()))
         return;
-    char header[kHeaderSize];
-    if (!ReadFully(connection.Get(), header, kHeaderSize))
+    char first[kFirstReadBytes];
+    std::size_t got = 0;
+    if (!ReadAtLeast(connection.Get(), first, kHeaderSize, sizeof first, got))
         return;
-    const std::uint32_t length = GetWord(header + 16);
-    if (GetWord(header) != kFrameMagic || GetWord(header + 8) != handle || length > kMaxMessageBytes)
+    const std::uint32_t length = GetWord(first + 16);
+    if (GetWord(first) != kFrameMagic || GetWord(first + 8) != handle || length > kMaxMessageBytes)
         return;
+    // Bytes after the message, which a well-behaved sender never sends, are ignored.
+    const std::size_t early = std::min<std::size_t>(got - kHeaderSize, length);
     std::string bytes(length, '\0');
-    if (!ReadFully(connection.Get(), bytes.data(), bytes.size()))
+    std::memcpy(bytes.data(), first + kHeaderSize, early);
+    std::size_t rest = 0;
+    if (early < length &&
+        !ReadAtLeast(connection.Get(), bytes.data() + early, length - early, length - early, rest))
         return;
     // The procedure may destroy its own window, so it runs from a copy.
     LiveWindow window;
     if (!LookUp(handle, window, true))
         return;
     if (window.Procedure)
-        window.Procedure(GetWord(header + 4), GetWord(header + 12), bytes);
+        window.Procedure(GetWord(first + 4), GetWord(first + 12), bytes);
     ::send(connection.Get(), &kAck, 1, MSG_NOSIGNAL);
 }
 
@@ -480,23 +505,41 @@ bool IsWindow(WindowHandle handle)
 
 namespace {
 
-// Connects to a window's socket; an invalid descriptor and the reason when that fails.
-UniqueFd Connect(WindowHandle to, SendResult& failure)
+// Connects to a window's socket in `folder`; an invalid descriptor and the reason when that fails.
+// The socket is non-blocking from the start; only when the destination's queue of connections is
+// full does the connect wait, blocking, for room.
+UniqueFd Connect(const std::string& folder, WindowHandle to, SendResult& failure)
 {
     failure = SendResult::NoSuchWindow;
     sockaddr_un address{};
-    if (!FillAddress(address, SocketPath(RuntimeFolder().string(), to)))
+    if (!FillAddress(address, SocketPath(folder, to)))
         return UniqueFd();
-    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!fd.Valid()) {
         failure = SendResult::Broken;
         return UniqueFd();
     }
-    while (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINTR)
+    const auto* target = reinterpret_cast<const sockaddr*>(&address);
+    int result = 0;
+    do
+        result = ::connect(fd.Get(), target, sizeof address);
+    while (result != 0 && errno == EINTR);
+    if (result != 0 && errno == EAGAIN) {
+        if (::fcntl(fd.Get(), F_SETFL, 0) != 0) {
+            failure = SendResult::Broken;
             return UniqueFd();
+        }
+        do
+            result = ::connect(fd.Get(), target, sizeof address);
+        while (result != 0 && errno == EINTR);
+        if (result == 0 && ::fcntl(fd.Get(), F_SETFL, O_NONBLOCK) != 0) {
+            failure = SendResult::Broken;
+            return UniqueFd();
+        }
     }
-    if (!PeerIsThisUser(fd.Get()) || ::fcntl(fd.Get(), F_SETFL, O_NONBLOCK) != 0) {
+    if (result != 0)
+        return UniqueFd();
+    if (!PeerIsThisUser(fd.Get())) {
         failure = SendResult::Broken;
         return UniqueFd();
     }
@@ -560,8 +603,11 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
         return SendResult::NoSuchWindow;
     if (bytes.size() > kMaxMessageBytes)
         return SendResult::TooLarge;
+    std::string folder = OwnFolder(from);
+    if (folder.empty())
+        folder = RuntimeFolder().string();
     SendResult failure = SendResult::NoSuchWindow;
-    const UniqueFd connection = Connect(to, failure);
+    const UniqueFd connection = Connect(folder, to, failure);
     if (!connection.Valid())
         return failure;
 
@@ -571,8 +617,12 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
     PutWord(header + 8, to);
     PutWord(header + 12, dataWord);
     PutWord(header + 16, static_cast<std::uint32_t>(bytes.size()));
+    // A fresh connection has room for a small message: write before waiting for anything.
     std::size_t written = 0;
-    bool sent = false;
+    const Progress first = WriteSome(connection.Get(), header, bytes, written);
+    if (first == Progress::Failed)
+        return SendResult::Broken;
+    bool sent = first == Progress::Done;
 
     for (;;) {
         // Until the destination has answered, serve whatever arrives for our own windows: the
