@@ -1,8 +1,14 @@
 #include "controls/dotmatrix/TRasterLab.h"
 
+#include "controls/dotmatrix/FontSampler.h"
+#include "controls/qt/QtBridge.h"
+#include "util/Cp1252.h"
+
 #include <QEventLoop>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMetaProperty>
+#include <QPainter>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -315,4 +321,42 @@ TEST(TRasterLab, ARefusedTimerRaisesTheDisplaysErrorAndKeepsTheValue)
     lab.Refuse = false;
     lab.SetScrollInterval(50); // a later restart resumes scrolling
     EXPECT_TRUE(lab.TimerActive());
+}
+
+// The sampler draws most glyphs from their index rather than through text layout; both must give
+// the same dots, including for a character the font lacks and for the soft hyphen, which layout
+// hides.
+TEST(FontSampler, GlyphsMatchWhatTextLayoutDraws)
+{
+    for (const TFontStyles style :
+         {TFontStyles{0}, TFontStyles{fsBold}, TFontStyles{fsItalic | fsUnderline}}) {
+        TFont font;
+        font.SetName("Courier New");
+        font.SetHeight(-27);
+        font.SetStyle(style);
+        const TRDGlyphTable table = SampleFontGlyphs(font);
+        const QFont qfont = ToQFont(font);
+        const int ascent = QFontMetrics(qfont).ascent();
+        for (const int code : {int{'A'}, int{'g'}, int{'W'}, 0x80, 0x81, 0xAD, 0xFF}) {
+            QImage image(65, 65, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter painter(&image);
+                painter.setFont(qfont);
+                painter.setPen(Qt::black);
+                painter.drawText(
+                    0, ascent,
+                    QString(QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(code))))));
+            }
+            for (int row = 0; row < 32; ++row) {
+                std::uint32_t mask = 0;
+                for (int col = 0; col < 32; ++col) {
+                    if ((image.pixel(col, row) & 0xFFFFFFu) != 0xFFFFFFu)
+                        mask |= 1u << col;
+                }
+                ASSERT_EQ(table.Rows[static_cast<std::size_t>(code)][static_cast<std::size_t>(row)], mask)
+                    << "style " << int(style) << " code " << code << " row " << row;
+            }
+        }
+    }
 }

@@ -5,8 +5,10 @@
 #include "util/Cp1252.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 
 namespace {
 
@@ -36,6 +38,12 @@ void SampleCode(const QImage& image, int code, TRDGlyphTable& table)
     table.GlyphWidth = std::max(table.GlyphWidth, max - min + 1);
 }
 
+// Text layout hides the soft hyphen and control characters instead of drawing their glyphs.
+bool IsFormatOrControl(QChar c)
+{
+    return c.category() == QChar::Other_Format || c.category() == QChar::Other_Control;
+}
+
 } // namespace
 
 TRDGlyphTable SampleFontGlyphs(const TFont& font)
@@ -44,16 +52,34 @@ TRDGlyphTable SampleFontGlyphs(const TFont& font)
     QImage image(kSurface, kSurface, QImage::Format_RGB32);
     const QFont qfont = ToQFont(font);
     const int ascent = QFontMetrics(qfont).ascent();
+    QString codes;
+    for (int code = 32; code < 256; ++code)
+        codes += QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(code))));
+    // Laying out one character at a time costs more than drawing it. A glyph that the font
+    // itself holds is drawn straight from its index, which gives the same pixels; a character
+    // that the font lacks (index 0) goes through text layout, which finds it in a fallback
+    // font, and so do the characters that layout does not draw as they stand (the soft hyphen)
+    // and fonts with underline or strike-out.
+    const QRawFont raw = QRawFont::fromFont(qfont);
+    const bool direct = raw.isValid() && !qfont.underline() && !qfont.strikeOut();
+    const QList<quint32> glyphs = direct ? raw.glyphIndexesForString(codes) : QList<quint32>();
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setPositions({QPointF(0, ascent)});
     {
         QPainter painter(&image);
         painter.setFont(qfont);
         painter.setPen(ToQColor(font.Color()));
         for (int code = 32; code < 256; ++code) {
+            const auto at = static_cast<qsizetype>(code - 32);
             painter.fillRect(0, 0, 100, 100, Qt::white);
-            const QString text(
-                QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(code)))));
             // The character cell's top-left corner at (0, 0): the base line lies one ascent down.
-            painter.drawText(0, ascent, text);
+            if (at < glyphs.size() && glyphs[at] != 0 && !IsFormatOrControl(codes[at])) {
+                run.setGlyphIndexes({glyphs[at]});
+                painter.drawGlyphRun(QPointF(0, 0), run);
+            } else {
+                painter.drawText(0, ascent, QString(codes[at]));
+            }
             // The raster engine draws straight into the image, so it can be read at once.
             SampleCode(image, code, table);
         }
