@@ -20,13 +20,18 @@
 // A stale exit record of the same process id is removed before the id is handed out.
 pid_t SpawnProgram(const std::vector<std::string>& argv, int& errorNumber);
 
+// Kills a child we started and reaps it (for a child that cannot be watched: better not started
+// than left a zombie with nobody to record its end).
+void KillAndReap(pid_t pid);
+
 // Path of the exit record of a process id.
 std::string ExitRecordPath(pid_t pid);
 
-// Reaps the programs the server started, one background thread per program, so none is left a
-// zombie; for those watched with `recordExitCode` it writes the exit record first (a program killed
-// by a signal gets 128 + the signal number). The destructor stops watching: children that are still
-// running are not killed and are not recorded.
+// Reaps the programs the server started, all of them from one background thread, so none is left
+// a zombie and the server does not grow with the number of programs it started; for those watched
+// with `recordExitCode` it writes the exit record first (a program killed by a signal gets 128 +
+// the signal number). The destructor stops watching: children that are still running are not
+// killed and are not recorded.
 class ChildReaper
 {
 public:
@@ -36,7 +41,9 @@ public:
     ChildReaper(const ChildReaper&) = delete;
     ChildReaper& operator=(const ChildReaper&) = delete;
 
-    void Watch(pid_t pid, bool recordExitCode);
+    // Takes the child over. False when it cannot be watched (no thread or no memory): the caller
+    // still owns it and must reap it itself.
+    [[nodiscard]] bool Watch(pid_t pid, bool recordExitCode);
 
 private:
     struct Impl;

@@ -4,11 +4,57 @@
 #include "platform/LastError.h"
 #include "platform/ProcessWait.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+int MappingCount()
+{
+    std::ifstream maps("/proc/self/maps");
+    int lines = 0;
+    for (std::string line; std::getline(maps, line);)
+        ++lines;
+    return lines;
+}
+
+int ThreadCount()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Threads:"))
+            return std::stoi(line.substr(8));
+    }
+    return -1;
+}
+
+bool Reaped(pid_t pid)
+{
+    return ::kill(pid, 0) != 0 && errno == ESRCH; // a zombie still answers
+}
+
+// Polls with a generous bound: a safety net against hanging, not a timing check.
+template <typename Condition>
+bool Eventually(Condition condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+} // namespace
 
 TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
 {
@@ -18,7 +64,7 @@ TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
     const pid_t program = SpawnProgram({PeerProgram(), "exit", "7"}, error);
     ASSERT_NE(program, 0);
     EXPECT_EQ(error, 0);
-    reaper.Watch(program, true);
+    EXPECT_TRUE(reaper.Watch(program, true));
 
     // The waiting client is another process, as it is in real use.
     Peer client({"wait", std::to_string(program)});
@@ -29,11 +75,50 @@ TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
     Peer victim({"mutex", "MX_unused"});
     const pid_t victimPid = SpawnProgram({PeerProgram(), "hang", "C", ""}, error);
     ASSERT_NE(victimPid, 0);
-    reaper.Watch(victimPid, true);
+    EXPECT_TRUE(reaper.Watch(victimPid, true));
     const auto waiter = ProcessWaiter::Open(victimPid);
     ASSERT_NE(waiter, nullptr);
     ::kill(victimPid, SIGKILL);
     EXPECT_EQ(waiter->WaitForExitCode(), 128 + SIGKILL);
+}
+
+TEST(ProcessWait, ManyProgramsLeaveTheReaperSmall)
+{
+    PrivateRuntime runtime;
+    ChildReaper reaper;
+    int error = 0;
+    const pid_t first = SpawnProgram({"/bin/true"}, error);
+    ASSERT_NE(first, 0);
+    ASSERT_TRUE(reaper.Watch(first, false));
+    ASSERT_TRUE(Eventually([&] { return Reaped(first); }));
+    const int threadsBefore = ThreadCount();
+    const int mappingsBefore = MappingCount();
+
+    std::vector<pid_t> programs;
+    for (int i = 0; i < 300; ++i) {
+        const pid_t pid = SpawnProgram({"/bin/true"}, error);
+        ASSERT_NE(pid, 0) << ErrorText(error);
+        ASSERT_TRUE(reaper.Watch(pid, i % 2 == 0));
+        programs.push_back(pid);
+    }
+    EXPECT_TRUE(Eventually([&] { return std::all_of(programs.begin(), programs.end(), Reaped); }));
+    for (std::size_t i = 0; i < programs.size(); i += 2)
+        EXPECT_EQ(ReadFileBytes(ExitRecordPath(programs[i])), "0");
+    // Nothing per program is kept once it has been reaped (a thread stack would be two mappings).
+    EXPECT_LE(ThreadCount(), threadsBefore);
+    EXPECT_LE(MappingCount(), mappingsBefore + 30);
+}
+
+TEST(ProcessWait, RecordWinsOverAProcessThatReusedTheId)
+{
+    PrivateRuntime runtime;
+    // Our program ended and was reaped; its id now belongs to an unrelated process.
+    Peer unrelated({"mutex", "MX_reuse"});
+    ASSERT_EQ(unrelated.ReadLine(), "got");
+    WriteFileBytes(ExitRecordPath(unrelated.Pid()), "5");
+    Peer client({"wait", std::to_string(unrelated.Pid())});
+    EXPECT_EQ(client.ReadLine(), "5");
+    EXPECT_FALSE(std::filesystem::exists(ExitRecordPath(unrelated.Pid())));
 }
 
 TEST(ProcessWait, ProgramsThatCannotBeStartedOrOpened)

@@ -50,9 +50,15 @@ std::unique_ptr<ProcessWaiter> ProcessWaiter::Open(pid_t pid)
 {
     if (pid <= 0)
         return nullptr;
+    // A record means our program has ended (the server removes stale ones before it hands a
+    // process id out), even when its id now belongs to an unrelated process that a pidfd would
+    // open.
+    if (RecordExists(pid))
+        return std::unique_ptr<ProcessWaiter>(new ProcessWaiter(pid, -1));
     const int pidfd = OpenPidFd(pid);
     if (pidfd >= 0)
         return std::unique_ptr<ProcessWaiter>(new ProcessWaiter(pid, pidfd));
+    // It may have ended and been recorded between the two looks.
     if (RecordExists(pid))
         return std::unique_ptr<ProcessWaiter>(new ProcessWaiter(pid, -1));
     return nullptr;
