@@ -120,10 +120,16 @@ std::string TkdbCustomDemon::ParamStr(int index) const
 
 void TkdbCustomDemon::ReadParams()
 {
+    // Entry 0 is the program as the system knows it, not argv[0] as typed: a relative "./prog"
+    // means nothing to the instance that these parameters are handed over to.
     FParams.clear();
-    for (const std::string& argument : FCommandLine.Arguments()) {
-        if (!argument.starts_with(kServerHandleSwitch))
-            FParams.push_back(argument);
+    const auto& arguments = FCommandLine.Arguments();
+    if (arguments.empty())
+        return;
+    FParams.push_back(FProgramPath);
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (!arguments[i].starts_with(kServerHandleSwitch))
+            FParams.push_back(arguments[i]);
     }
 }
 
@@ -172,14 +178,23 @@ void TkdbCustomDemon::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentix
         return;
 
     const std::string block = msg.ToBlock();
-    ++FSendDepth;
-    try {
-        Send(OwnEntity.Handle, entity.Handle, static_cast<std::uint32_t>(msg.Code), block);
-    } catch (...) {
-        --FSendDepth;
-        throw;
-    }
-    --FSendDepth;
+    // A quit that arrived while we were waiting destroys the component only once no send of ours
+    // is running any more, also when this send fails with an error.
+    struct SendDepthGuard
+    {
+        TkdbCustomDemon& Demon;
+        explicit SendDepthGuard(TkdbCustomDemon& demon) : Demon(demon) { ++Demon.FSendDepth; }
+        ~SendDepthGuard()
+        {
+            if (--Demon.FSendDepth == 0 && Demon.FQuitPending) {
+                Demon.FQuitPending = false;
+                Demon.DestroyOnQuit();
+            }
+        }
+        SendDepthGuard(const SendDepthGuard&) = delete;
+        SendDepthGuard& operator=(const SendDepthGuard&) = delete;
+    } depth(*this);
+    Send(OwnEntity.Handle, entity.Handle, static_cast<std::uint32_t>(msg.Code), block);
 
     if (TMentixMessageStream* found = FindReply(msg.Date, msg.Time)) {
         const auto it = std::find_if(FPendingReplies.begin(), FPendingReplies.end(),
@@ -190,13 +205,6 @@ void TkdbCustomDemon::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentix
             reply->Assign(*taken);
             reply->SetPosition(0);
         }
-    }
-
-    // A quit that arrived while we were waiting destroys the component only now that no send
-    // of ours is running any more.
-    if (FSendDepth == 0 && FQuitPending) {
-        FQuitPending = false;
-        DestroyOnQuit();
     }
 }
 

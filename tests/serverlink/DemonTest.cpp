@@ -2,6 +2,7 @@
 
 #include "i18n/TBabelfish2000.h"
 #include "platform/MessageWindow.h"
+#include "platform/NamedMutex.h"
 #include "platform/ProgramPath.h"
 #include "platform/RegistryValue.h"
 #include "serverlink/MentixCodes.h"
@@ -90,7 +91,7 @@ TEST(Demon, ParamsAndServerInstance)
 {
     PrivateEnvironment env;
     TkdbDemonClient demon(nullptr, CommandLine({"prog", "a", "/serverhandle=12", "/ServerHandle=12"}));
-    EXPECT_EQ(demon.Params(), (std::vector<std::string>{"prog", "a", "/ServerHandle=12"}));
+    EXPECT_EQ(demon.Params(), (std::vector<std::string>{ProgramPath(), "a", "/ServerHandle=12"}));
     EXPECT_EQ(demon.ParamCount(), 2);
     EXPECT_EQ(demon.ParamStr(0), ProgramPath());
     EXPECT_EQ(demon.ParamStr(2), "/ServerHandle=12");
@@ -331,6 +332,10 @@ TEST(Demon, LoadedTranslatesTheOwnerAndTakesTheMutex)
     single->Loaded();
     EXPECT_EQ(second.Caption(), "BF_OK");
     EXPECT_NE(single->OwnEntity.MutexHandle, 0u);
+    const std::string mutexName = single->OwnEntity.GetMutexName();
+    EXPECT_EQ(NamedMutex::TryAcquire(mutexName), nullptr);
+    delete single;
+    EXPECT_NE(NamedMutex::TryAcquire(mutexName), nullptr); // released with the component
 }
 
 TEST(Demon, DesigningHasNoWindow)
