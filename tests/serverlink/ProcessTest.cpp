@@ -7,12 +7,33 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <regex>
 #include <sys/stat.h>
 
 namespace {
+
+// A figure of another process's /proc/<pid>/status ("Threads", "VmHWM", ...); -1 when missing.
+long StatusValue(pid_t pid, const std::string& key)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(key + ":"))
+            return std::stol(line.substr(key.size() + 1));
+    }
+    return -1;
+}
+
+int MappingCount(pid_t pid)
+{
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    int lines = 0;
+    for (std::string line; std::getline(maps, line);)
+        ++lines;
+    return lines;
+}
 
 struct ToolResult
 {
@@ -191,6 +212,34 @@ TEST_F(ServerLink, ExecuteWithAndWithoutWait)
         << missing.Errors;
 }
 
+TEST_F(ServerLink, ManyExecutesKeepTheServerSmall)
+{
+    const auto server = StartServer();
+    ASSERT_EQ(Tool({"execute", "/bin/true"}).ExitCode, 0);
+    const long threadsBefore = StatusValue(server->Pid(), "Threads");
+    const int mappingsBefore = MappingCount(server->Pid());
+    for (int i = 0; i < 100; ++i) {
+        const ToolResult started = Tool({"execute", "/bin/true", "--wait"});
+        ASSERT_EQ(started.Output, "0\n") << started.Errors;
+    }
+    // Each started program used to keep a thread (and its stack) in the server for good.
+    EXPECT_LE(StatusValue(server->Pid(), "Threads"), threadsBefore);
+    EXPECT_LE(MappingCount(server->Pid()), mappingsBefore + 30);
+}
+
+TEST_F(ServerLink, FileTooLargeForAMessageIsRefusedUnread)
+{
+    // Sparse: no disk space, but the server would need the memory if it read it.
+    const auto huge = Files() / "huge.bin";
+    WriteFileBytes(huge, "");
+    std::filesystem::resize_file(huge, 64u * 1024u * 1024u + 1);
+    const auto server = StartServer();
+    const long peakBefore = StatusValue(server->Pid(), "VmHWM"); // kB
+    const ToolResult r = Tool({"get-file", "huge.bin", "--out", (Logs() / "fetched").string()});
+    EXPECT_EQ(r.Output, "{\"found\": false}\n") << r.Errors;
+    EXPECT_LT(StatusValue(server->Pid(), "VmHWM") - peakBefore, 16 * 1024);
+}
+
 TEST_F(ServerLink, NoServerRunning)
 {
     const ToolResult value = Tool({"value", "ValdoraWorkArea"});
@@ -231,9 +280,26 @@ TEST_F(ServerLink, PeerKilledWhileHandlingAMessage)
     ASSERT_FALSE(WaitForEvent("hanging", "ready").empty());
     server->Signal(SIGINT);
     ASSERT_FALSE(WaitForEvent("hanging", "quit 1").empty());
-    EXPECT_TRUE(server->Running()); // waiting for the hanging peer
+    EXPECT_TRUE(server->Running()); // waiting for the hanging peer, until it goes
     hanging->Signal(SIGKILL);
     EXPECT_EQ(server->Wait(), 0);
+}
+
+TEST_F(ServerLink, SecondSignalEndsAShutdownStuckOnAPeer)
+{
+    auto server = StartServer();
+    auto hanging = StartClient("hanging", {"--server", "--multi", "--hang-on-quit"});
+    auto later = StartClient("later", {"--server", "--multi"});
+    ASSERT_FALSE(WaitForEvent("hanging", "ready").empty());
+    ASSERT_FALSE(WaitForEvent("later", "ready").empty());
+    server->Signal(SIGTERM);
+    ASSERT_FALSE(WaitForEvent("hanging", "quit 1").empty());
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0);
+    EXPECT_TRUE(hanging->Running());
+    // The peers not told yet must not hang on the gone server either.
+    later->CloseInput();
+    EXPECT_EQ(later->Wait(), 0);
 }
 
 TEST_F(ServerLink, StaleWindowsAfterKill)
@@ -279,6 +345,22 @@ TEST_F(ServerLink, SecondInstanceHandsItsParametersOver)
     EXPECT_EQ(first->Wait(), 0);
     const std::string log = ReadFileBytes(EventsOf("first"));
     EXPECT_EQ(log.find("params "), log.rfind("params ")); // fired once
+}
+
+TEST_F(ServerLink, RelativelyStartedInstanceHandsOverItsFullPath)
+{
+    const auto server = StartServer();
+    auto first = StartClient("first", {"--server"});
+    ASSERT_FALSE(WaitForEvent("first", "ready").empty());
+    const std::filesystem::path program(MENTIX_TEST_CLIENT);
+    ChildGuard second(
+        {"./" + program.filename().string(), "--events", EventsOf("second").string(), "--server", "p"},
+        Logs(), program.parent_path());
+    EXPECT_EQ(second.Wait(), 0);
+    EXPECT_EQ(WaitForEvent("first", "params "),
+              "params " + program.string() + " --events " + EventsOf("second").string() + " --server p");
+    first->CloseInput();
+    EXPECT_EQ(first->Wait(), 0);
 }
 
 TEST_F(ServerLink, TwentyAtOnceLeaveOne)

@@ -57,7 +57,8 @@ void PrivateEnvironment::WriteViewerHandle(const std::string& line)
     WriteFileBytes(FBase / "config" / "Norvane" / "valdora.conf", "[demon]\n" + line + "\n");
 }
 
-ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder)
+ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
+                       const std::filesystem::path& workingFolder)
 {
     const int n = ++gChildCounter;
     FOut = outputFolder / ("child-" + std::to_string(n) + ".out");
@@ -70,6 +71,8 @@ ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesyst
     posix_spawn_file_actions_adddup2(&actions, pipeFds[0], 0);
     posix_spawn_file_actions_addopen(&actions, 1, FOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, FErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     std::vector<char*> args;
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));

@@ -36,7 +36,10 @@ private:
 class ChildGuard
 {
 public:
-    ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder);
+    // `workingFolder`: where the program starts (empty: ours); argv[0] is then looked up from
+    // there, so "./prog" works.
+    ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
+               const std::filesystem::path& workingFolder = {});
     ~ChildGuard();
     ChildGuard(const ChildGuard&) = delete;
     ChildGuard& operator=(const ChildGuard&) = delete;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
@@ -76,7 +77,7 @@ int OpenBeneath(const std::filesystem::path& folder, const std::string& relative
 
 ServedFiles::ServedFiles(std::filesystem::path folder) : FFolder(std::move(folder)) {}
 
-std::optional<std::string> ServedFiles::Read(std::string_view name) const
+std::optional<std::string> ServedFiles::Read(std::string_view name, std::size_t maxBytes) const
 {
     if (FFolder.empty())
         return std::nullopt;
@@ -87,6 +88,9 @@ std::optional<std::string> ServedFiles::Read(std::string_view name) const
     struct stat info
     {};
     if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    // Refused before reading, so a huge file costs neither the time nor the memory.
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
         return std::nullopt;
     std::string bytes;
     char block[64 * 1024];
@@ -99,6 +103,8 @@ std::optional<std::string> ServedFiles::Read(std::string_view name) const
         if (n == 0)
             break;
         bytes.append(block, static_cast<std::size_t>(n));
+        if (bytes.size() > maxBytes)
+            return std::nullopt; // it grew while we read
     }
     return bytes;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,8 +15,9 @@ public:
     ServedFiles() = default; // serves nothing
     explicit ServedFiles(std::filesystem::path folder);
 
-    // The file's bytes, or nothing when it is not there, not a regular file, or not allowed.
-    std::optional<std::string> Read(std::string_view name) const;
+    // The file's bytes, or nothing when it is not there, not a regular file, not allowed, or
+    // larger than `maxBytes`.
+    std::optional<std::string> Read(std::string_view name, std::size_t maxBytes) const;
 
 private:
     std::filesystem::path FFolder;

@@ -7,6 +7,7 @@
 #include "serverlink/TMentixMessageStream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -172,9 +173,13 @@ void TMentixServer::Execute(TMentixMessageStream& request, TMentixMessageStream&
     for (std::string& word : SplitShellWords(parameters))
         argv.push_back(std::move(word));
     int errorNumber = 0;
-    const pid_t pid = program.empty() ? 0 : SpawnProgram(argv, errorNumber);
-    if (pid > 0)
-        FReaper.Watch(pid, wait);
+    pid_t pid = program.empty() ? 0 : SpawnProgram(argv, errorNumber);
+    // The answer names the program only once somebody will reap it and record its end.
+    if (pid > 0 && !FReaper.Watch(pid, wait)) {
+        KillAndReap(pid);
+        pid = 0;
+        errorNumber = EAGAIN;
+    }
     Log("execute " + Quoted(program) + " " + Quoted(parameters) + (wait ? " wait" : "") + " option " +
         std::to_string(option) + " -> " +
         (pid > 0 ? std::to_string(pid)
@@ -185,10 +190,9 @@ void TMentixServer::Execute(TMentixMessageStream& request, TMentixMessageStream&
 void TMentixServer::GetFile(TMentixMessageStream& request, TMentixMessageStream& answer)
 {
     const std::string name = request.ReadString();
-    std::optional<std::string> bytes = FSettings.Files.Read(name);
     // A file too big for one message is refused like a missing one, so the client is told.
-    if (bytes && bytes->size() + mentix::kStampSize + 1 > kMaxMessageBytes)
-        bytes.reset();
+    const std::optional<std::string> bytes =
+        FSettings.Files.Read(name, kMaxMessageBytes - mentix::kStampSize - 1);
     Log("get-file " + Quoted(name) +
         (bytes ? " -> " + std::to_string(bytes->size()) + " bytes" : " -> none"));
     answer.WriteByte(bytes ? 1 : 0);

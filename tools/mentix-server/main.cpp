@@ -21,7 +21,9 @@ const char* const kHelp =
     "Runs the Mentix server: a message window of class\n"
     "\"ThisIsTheMentixServerComponentWindowClass\" + INSTANCE that textbook programs register with\n"
     "and ask for files, names and values. It runs until SIGTERM or SIGINT, then tells every\n"
-    "registered program that the server is going down and exits 0.\n"
+    "registered program that the server is going down and exits 0. Telling a program waits until\n"
+    "that program has handled the message; a second SIGTERM or SIGINT ends the server at once\n"
+    "(exit 0) without waiting for the rest.\n"
     "\n"
     "options:\n"
     "  --instance TEXT     server instance text (what ViewerHandle or /serverhandle= names)\n"
@@ -37,11 +39,19 @@ const char* const kHelp =
     "started without a shell, their parameters split into words as a shell would split them.\n"
     "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID).\n";
 
-// The write end of the self-pipe; the handler does nothing but write one byte to it.
-int gSignalPipe = -1; // NOLINT: a signal handler can reach nothing else
+// The write end of the self-pipe and the number of stop signals so far; a signal handler can
+// reach nothing else.
+int gSignalPipe = -1;                        // NOLINT
+volatile std::sig_atomic_t gStopSignals = 0; // NOLINT
 
+// The first signal is passed to the main loop through the pipe. Telling the programs that the
+// server goes down may wait on a program that does not serve its window, and nothing but a
+// signal can get the server past that: so a second one ends the process right here.
 extern "C" void OnSignal(int)
 {
+    if (gStopSignals > 0)
+        ::_exit(0);
+    gStopSignals = 1;
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(gSignalPipe, &byte, 1);
@@ -64,7 +74,7 @@ std::string WithSlash(std::string folder)
 // Fills `settings` from the arguments; an error text, or empty when they are fine.
 std::string ParseArguments(int argc, char** argv, ServerSettings& settings, bool& help)
 {
-    settings.WorkArea = WithSlash(std::filesystem::current_path().string());
+    bool workAreaGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -83,17 +93,30 @@ std::string ParseArguments(int argc, char** argv, ServerSettings& settings, bool
         if (option == "--instance") {
             settings.Instance = value;
         } else if (option == "--files") {
-            if (!std::filesystem::is_directory(value))
+            std::error_code error;
+            if (!std::filesystem::is_directory(value, error))
                 return "--files: '" + value + "' is not a folder";
-            settings.Files = ServedFiles(std::filesystem::absolute(value));
+            const auto folder = std::filesystem::absolute(value, error);
+            if (error)
+                return "--files: '" + value + "': " + error.message();
+            settings.Files = ServedFiles(folder);
         } else if (option == "--workarea") {
             settings.WorkArea = WithSlash(value);
+            workAreaGiven = true;
         } else {
             const auto equals = value.find('=');
             if (equals == std::string::npos || equals == 0)
                 return "--value needs NAME=TEXT";
             settings.Values[value.substr(0, equals)] = value.substr(equals + 1);
         }
+    }
+    if (!workAreaGiven) {
+        // The current folder may have been removed under us.
+        std::error_code error;
+        const auto current = std::filesystem::current_path(error);
+        if (error)
+            return "no current folder for the work area (" + error.message() + "); give --workarea";
+        settings.WorkArea = WithSlash(current.string());
     }
     return {};
 }
@@ -109,8 +132,16 @@ bool InstallSignalPipe(int& readEnd)
     {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGTERM); // the handler counts: it must not run inside itself
+    sigaddset(&action.sa_mask, SIGINT);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+    // A closed stderr (or a peer gone mid-write) must cost a failed write, not the server.
+    struct sigaction ignore
+    {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
 }
 
 int Run(ServerSettings settings)
