@@ -19,6 +19,8 @@ enum TDragMode
 class TMemo : public QWidget
 {
     Q_OBJECT
+    // A translation with line breaks becomes several lines of the box (i18n/TranslateComponent.h).
+    Q_CLASSINFO("bytescope.linesProperty", "Lines")
     Q_PROPERTY(QStringList Lines READ Lines WRITE SetLines)
     Q_PROPERTY(int DragMode READ DragModeValue WRITE SetDragModeValue)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)

@@ -46,26 +46,35 @@ void TranslateText(TBabelfish2000& engine, QObject* instance, const QMetaPropert
         property.write(instance, FromBytes(TranslateValue(engine, value)));
 }
 
-// A translation with line breaks becomes several lines, as a box that shows lines would show it.
-QStringList SplitLines(const QString& text)
+// Whether the instance's class shows this list property as lines on the screen (a memo) rather
+// than as items that each stand for one thing (the choices of a radio group).
+bool ShowsLines(const QObject* instance, const QMetaProperty& property)
 {
-    return text.split(QStringLiteral("\r\n"));
+    const QMetaObject* meta = instance->metaObject();
+    const int index = meta->indexOfClassInfo(kLinesPropertyInfo);
+    return index >= 0 && qstrcmp(meta->classInfo(index).value(), property.name()) == 0;
 }
 
 void TranslateLines(TBabelfish2000& engine, QObject* instance, const QMetaProperty& property)
 {
     QStringList lines = property.read(instance).toStringList();
+    const bool split = ShowsLines(instance, property);
     bool changed = false;
     // Backwards, so that splitting a line does not move the lines still to visit.
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
         const std::string line = ToBytes(lines.at(i));
         if (!Qualifies(engine, line))
             continue;
-        const QStringList translated = SplitLines(FromBytes(TranslateValue(engine, line)));
-        lines.removeAt(i);
-        for (qsizetype j = 0; j < translated.size(); ++j)
-            lines.insert(i + j, translated.at(j));
+        const QString translated = FromBytes(TranslateValue(engine, line));
         changed = true;
+        if (!split) {
+            lines[i] = translated;
+            continue;
+        }
+        const QStringList parts = translated.split(QStringLiteral("\r\n"));
+        lines.removeAt(i);
+        for (qsizetype j = 0; j < parts.size(); ++j)
+            lines.insert(i + j, parts.at(j));
     }
     if (changed)
         property.write(instance, lines);

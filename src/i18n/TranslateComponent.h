@@ -4,6 +4,9 @@ class QMetaProperty;
 class QObject;
 class TBabelfish2000;
 
+// The class info by which a class names its one QStringList property that shows lines.
+inline constexpr char kLinesPropertyInfo[] = "bytescope.linesProperty";
+
 // The walk that replaces the translatable texts of a window and everything it owns. A text is
 // translatable when it begins with the engine's KeyPrefix ("BF_", letter case counts); it becomes
 // engine.Translate(text without the prefix), also when the table lacks the key.
@@ -12,7 +15,11 @@ class TBabelfish2000;
 // Q_PROPERTYs of the class in declaration order, inherited ones first. What a property gets:
 // - QString: translated when it qualifies; "objectName" (the component's Name) never is.
 // - QStringList: lines visited from last to first; a qualifying line is replaced by its
-//   translation, split at CR LF into several lines; lines that do not qualify stay as they are.
+//   translation; lines that do not qualify stay as they are. The translation is split at CR LF
+//   into several lines only where the widget shows the list as lines: its class names the
+//   property in the class info kLinesPropertyInfo, e.g.
+//       Q_CLASSINFO("bytescope.linesProperty", "Lines")
+//   Elsewhere (the items of a radio group, ...) a line stays one line, breaks and all.
 // - a pointer to a TCollection (i18n/TCollection.h): every item is walked with TranslateObject.
 // - anything else (other objects, numbers, fonts, ...): untouched.
 

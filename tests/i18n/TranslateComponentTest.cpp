@@ -63,6 +63,15 @@ private:
     int FCount = 0;
 };
 
+// A sample whose Lines are shown as lines, as in a memo.
+class TLinesSample : public TSample
+{
+    Q_OBJECT
+    Q_CLASSINFO("bytescope.linesProperty", "Lines")
+public:
+    using TSample::TSample;
+};
+
 // An item of a collection.
 class TColumn : public QObject
 {
@@ -179,7 +188,7 @@ TEST(TranslateComponent, ASkippedObjectKeepsItsTextsWhileItsComponentsAreWalked)
                 ElementsAre(&window.Form, window.Exit, window.Panel, window.Inner, window.Sample));
 }
 
-TEST(TranslateComponent, StringListLinesAreVisitedBackwardsAndBreaksBecomeLines)
+TEST(TranslateComponent, StringListLinesAreVisitedBackwardsAndBreaksBecomeLinesWhereShownAsLines)
 {
     TBabelfish2000 engine("");
     Load(engine, "[explain]=First\\nSecond|$$[b]=Bee|$$");
@@ -188,18 +197,29 @@ TEST(TranslateComponent, StringListLinesAreVisitedBackwardsAndBreaksBecomeLines)
         order.push_back(key);
     };
     TWindow window;
-    window.Sample->SetLines({QStringLiteral("BF_Explain"), QString(), QStringLiteral("BF_b"),
-                             QStringLiteral("bf_b"), QStringLiteral("BF_Missing")});
-    TranslateComponent(engine, &window.Form);
+    auto* memo = new TLinesSample(&window.Form);
+    const QStringList stored{QStringLiteral("BF_Explain"), QString(), QStringLiteral("BF_b"),
+                             QStringLiteral("bf_b"), QStringLiteral("BF_Missing")};
+    memo->SetLines(stored);
+    window.Sample->SetLines(stored);
+    TranslateComponent(engine, memo);
     EXPECT_THAT(order, ElementsAre("b", "Explain"));
-    EXPECT_EQ(window.Sample->Lines(),
+    EXPECT_EQ(memo->Lines(),
               (QStringList{QStringLiteral("First"), QStringLiteral("Second"), QString(),
                            QStringLiteral("Bee"), QStringLiteral("bf_b"), QStringLiteral("Missing")}));
+    EXPECT_EQ(memo->LinesWritten, 2);
+
+    // A list that is not shown as lines keeps one line per line, the break inside it.
+    TranslateComponent(engine, &window.Form);
+    EXPECT_EQ(window.Sample->Lines(),
+              (QStringList{QStringLiteral("First\r\nSecond"), QString(), QStringLiteral("Bee"),
+                           QStringLiteral("bf_b"), QStringLiteral("Missing")}));
     EXPECT_EQ(window.Sample->LinesWritten, 2);
 
     // A list without a qualifying line is not written at all.
     TranslateComponent(engine, &window.Form);
     EXPECT_EQ(window.Sample->LinesWritten, 2);
+    EXPECT_EQ(memo->LinesWritten, 2);
 }
 
 TEST(TranslateComponent, CollectionItemsAreTranslatedButOtherObjectsAreNot)
