@@ -2,6 +2,8 @@
 
 #include "controls/qt/QtBridge.h"
 
+#include <vector>
+
 TFont StoredFont(const std::string& name, int height, TFontStyles style, TColor color, TFontCharset charset)
 {
     TFont font;
@@ -45,12 +47,34 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption,
     return label;
 }
 
+namespace {
+
+// Qt chains only widgets that take focus: a control that takes none (a group box) stands in the
+// chain through its descendants that do. A control with a focus proxy (the memo and its editor)
+// stands for itself: Qt moves it together with the parts behind it.
+void CollectFocusStops(QWidget* control, std::vector<QWidget*>& stops)
+{
+    if (control->focusProxy() != nullptr || control->focusPolicy() != Qt::NoFocus) {
+        stops.push_back(control);
+        return;
+    }
+    for (QObject* child : control->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        // A part that passes its focus up to the control (a scroll area's viewport) is no stop.
+        const bool passesUp = widget != nullptr && widget->focusProxy() != nullptr &&
+                              widget->focusProxy()->isAncestorOf(widget);
+        if (widget != nullptr && !widget->isWindow() && !passesUp)
+            CollectFocusStops(widget, stops);
+    }
+}
+
+} // namespace
+
 void ApplyTabOrder(std::initializer_list<QWidget*> order)
 {
-    QWidget* previous = nullptr;
-    for (QWidget* control : order) {
-        if (previous != nullptr)
-            QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
+    std::vector<QWidget*> stops;
+    for (QWidget* control : order)
+        CollectFocusStops(control, stops);
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops[i - 1], stops[i]);
 }

@@ -28,5 +28,7 @@ void ApplyColor(QWidget* control, QPalette::ColorRole role, TColor color);
 QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption, Qt::Alignment alignment,
                   const QRect& bounds);
 
-// Keyboard focus moves through the controls in the order given.
+// Keyboard focus moves through the controls in the order given. A control that takes no focus
+// itself is entered through its descendants that do, in their creation order (a radio group
+// through its buttons, of which Tab visits the chosen one).
 void ApplyTabOrder(std::initializer_list<QWidget*> order);

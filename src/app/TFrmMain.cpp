@@ -156,8 +156,9 @@ TFrmMain::TFrmMain(const TFrmMainSetup& setup)
     FMMExplain->SetDragMode(dmAutomatic);
     FMMExplain->SetReadOnly(true);
 
-    ApplyTabOrder({FPanel1, FBButInfo, FBButExit, FPanel2, FMMExplain, FRGB[0], FRGB[1], FRGB[3], FRGB[2],
-                   FRGB[4], FRGB[5], FRGB[7], FRGB[6]});
+    // Panel1 before Panel2; Panel1's tool buttons take no focus.
+    ApplyTabOrder({FBButInfo, FBButExit, FMMExplain, FRGB[0], FRGB[1], FRGB[3], FRGB[2], FRGB[4], FRGB[5],
+                   FRGB[7], FRGB[6]});
     CreateServerLink(setup);
 }
 

@@ -4,18 +4,27 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 
 TMemo::TMemo(QWidget* parent) : QWidget(parent), FEditor(new QPlainTextEdit(this))
 {
     FEditor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The box takes no tab characters: Tab moves on to the next control.
+    FEditor->setTabChangesFocus(true);
     FEditor->viewport()->installEventFilter(this);
     setFocusProxy(FEditor);
     setFocusPolicy(Qt::StrongFocus);
 }
 
+// Block by block: the document's plain text would turn non-breaking spaces into blanks, and
+// every byte of a line must come back as it was set.
 QStringList TMemo::Lines() const
 {
-    return FEditor->toPlainText().split(QLatin1Char('\n'));
+    QStringList lines;
+    for (QTextBlock block = FEditor->document()->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    return lines;
 }
 
 void TMemo::SetLines(const QStringList& lines)

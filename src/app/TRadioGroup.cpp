@@ -37,11 +37,13 @@ void TRadioGroup::SetItems(const QStringList& items)
     ArrangeButtons();
 }
 
+// Every click is a choice, also one on the item already chosen: the handler decides what a
+// repeated choice means. Only SetItemIndex skips an unchanged index, which keeps handlers that
+// set their own group from recursing without end.
 void TRadioGroup::ButtonClicked(int index)
 {
-    if (index == FItemIndex)
-        return;
     FItemIndex = index;
+    UpdateTabStop();
     if (OnClick)
         OnClick(this);
 }
@@ -54,6 +56,16 @@ void TRadioGroup::CheckButtons()
         FButtons[i]->setChecked(static_cast<int>(i) == FItemIndex);
         FButtons[i]->setAutoExclusive(true);
     }
+    UpdateTabStop();
+}
+
+// Tab enters the group at its chosen item (the first when none is chosen); the arrow keys move
+// within the group.
+void TRadioGroup::UpdateTabStop()
+{
+    const std::size_t stop = FItemIndex >= 0 ? static_cast<std::size_t>(FItemIndex) : 0;
+    for (std::size_t i = 0; i < FButtons.size(); ++i)
+        FButtons[i]->setFocusPolicy(i == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 // One column: the buttons share the height below the caption line and fill the width.

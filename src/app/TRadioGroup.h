@@ -9,8 +9,8 @@
 class QRadioButton;
 
 // A framed group of radio buttons, one per line of Items, stacked in one column. ItemIndex is the
-// chosen button (-1: none). OnClick runs whenever the chosen item changes, whether the user
-// clicked a button or the program set ItemIndex.
+// chosen button (-1: none). OnClick runs on every click on a button, also on the one already
+// chosen, and whenever the program changes ItemIndex.
 class TRadioGroup : public QGroupBox
 {
     Q_OBJECT
@@ -42,6 +42,7 @@ protected:
 private:
     void ButtonClicked(int index);
     void CheckButtons();
+    void UpdateTabStop();
     void ArrangeButtons();
 
     QStringList FItems;

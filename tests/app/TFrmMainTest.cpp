@@ -4,7 +4,13 @@
 #include "app/TRadioGroup.h"
 #include "controls/dotmatrix/TRasterLab.h"
 #include "controls/qt/QtBridge.h"
+#include "i18n/TBabelfish2000.h"
+#include "i18n/TranslateComponent.h"
 #include "util/BinText.h"
+#include "util/Stream.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
 
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +18,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -162,6 +170,19 @@ TEST(TFrmMain, BitSelectorsSetAndClearTheirBit)
     // The handler itself: "0" on a bit that is already clear changes nothing.
     main.RGBitClick(main.RGB(3));
     ExpectShows(main, 129);
+
+    // A click on the item already chosen is a choice too: the handler runs and refreshes.
+    std::vector<int> handled;
+    for (int bit : {0, 3})
+        main.RGB(bit)->OnClick = [&main, &handled, bit](TRadioGroup* sender) {
+            handled.push_back(bit);
+            main.RGBitClick(sender);
+        };
+    Choose(main, 3, 0);
+    ExpectShows(main, 129);
+    Choose(main, 0, 1);
+    ExpectShows(main, 129);
+    EXPECT_EQ(handled, std::vector<int>({3, 0}));
     // A selector with no item chosen counts as "1"; the refresh then puts the selector back.
     main.RGB(2)->OnClick = nullptr;
     main.RGB(2)->SetItemIndex(-1);
@@ -190,4 +211,73 @@ TEST(TFrmMain, ExitClosesTheWindow)
     ASSERT_TRUE(trainer.Main().isVisible());
     Click(trainer.Main().BButExit());
     EXPECT_FALSE(trainer.Main().isVisible());
+}
+
+TEST(TFrmMain, TabVisitsTheControlsInTheStoredOrder)
+{
+    Trainer trainer;
+    TFrmMain& main = trainer.Main();
+    trainer.Show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+
+    // Panel1 first (Info, Exit; its tool buttons take no focus), then Panel2: the memo and the
+    // selectors by their tab order, each entered at its chosen item.
+    const auto expected = [&main] {
+        std::vector<QWidget*> stops{main.BButInfo(), main.BButExit(), main.MMExplain()->Editor()};
+        for (int bit : {0, 1, 3, 2, 4, 5, 7, 6})
+            stops.push_back(main.RGB(bit)->Button(main.RGB(bit)->ItemIndex()));
+        stops.push_back(main.BButInfo());
+        return stops;
+    };
+    const auto walk = [] {
+        std::vector<QWidget*> visited{QApplication::focusWidget()};
+        for (int step = 0; step < 11; ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited.push_back(QApplication::focusWidget());
+        }
+        return visited;
+    };
+
+    main.BButInfo()->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), main.BButInfo());
+    EXPECT_EQ(walk(), expected());
+
+    // The stops follow the chosen items, whoever chose them.
+    Click(main.SBPlus());
+    Choose(main, 7, 1);
+    ExpectShows(main, 194);
+    main.BButInfo()->setFocus();
+    EXPECT_EQ(walk(), expected());
+}
+
+TEST(TFrmMain, MemoLinesKeepEveryByte)
+{
+    TMemo memo;
+    const QStringList lines{QStringLiteral("non\u00A0breaking \u00A0"), QString(),
+                            QStringLiteral("\u00FF\t\u20AC")};
+    memo.SetLines(lines);
+    EXPECT_EQ(memo.Lines(), lines);
+
+    Trainer trainer(LanguageOf({{"Explain", "A\xA0"
+                                            "B\\n\xA0"}}));
+    EXPECT_EQ(trainer.Main().MMExplain()->Lines(),
+              QStringList({QStringLiteral("A\u00A0B"), QStringLiteral("\u00A0"), QString()}));
+}
+
+TEST(TFrmMain, TranslationBreaksLinesOnlyInTheMemo)
+{
+    TBabelfish2000 engine("");
+    TMemoryStream language(LanguageOf({{"x", "p\\nq"}}));
+    engine.LoadFromStream(language);
+
+    QWidget window;
+    auto* group = new TRadioGroup(&window);
+    group->SetItems({QStringLiteral("BF_x"), QStringLiteral("1")});
+    auto* memo = new TMemo(&window);
+    memo->SetLines({QStringLiteral("BF_x"), QString()});
+    TranslateComponent(engine, &window);
+
+    EXPECT_EQ(group->Items(), QStringList({QStringLiteral("p\r\nq"), QStringLiteral("1")}));
+    EXPECT_EQ(memo->Lines(), QStringList({QStringLiteral("p"), QStringLiteral("q"), QString()}));
 }
