@@ -1,5 +1,6 @@
 #include "app/TApplication.h"
 
+#include "app/Pictures.h"
 #include "controls/qt/QtBridge.h"
 #include "platform/ProgramPath.h"
 
@@ -33,6 +34,8 @@ TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), FTitle(ApplicationTitle(ProgramPath()))
 {
     setApplicationName(ToQString(FTitle));
+    // The built-in icon until a language file names another one (first show of the main window).
+    setWindowIcon(Pictures::AppIcon());
 }
 
 void TApplication::HandleException(std::exception_ptr error)

@@ -18,6 +18,7 @@
 #include "util/Stream.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
@@ -119,15 +120,27 @@ bool FileExists(const std::string& path)
 }
 
 // Reads an icon file the way the window system's icon loader would, failing loudly on a file
-// that is no picture.
+// that cannot be read or is no picture. The bytes are read by the same path as FileExists tests,
+// whatever the path's encoding.
 QIcon ReadIcon(const std::string& path)
 {
-    QImageReader reader(QString::fromLocal8Bit(path.c_str()));
+    const auto fail = [&path](const std::string& reason) {
+        return std::runtime_error("Cannot load the icon \"" + path + "\": " + reason);
+    };
+    QByteArray bytes;
+    try {
+        TFileStream file(std::filesystem::path(path), TFileStream::Mode::Read);
+        bytes.resize(static_cast<qsizetype>(file.Size()));
+        file.ReadBuffer(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    } catch (const EStreamError& error) {
+        throw fail(error.what());
+    }
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
     const QImage image = reader.read();
     if (image.isNull())
-        throw std::runtime_error("Cannot load the icon \"" + path + "\": " + ToCp1252(reader.errorString()));
-    QIcon icon(QPixmap::fromImage(image));
-    return icon;
+        throw fail(ToCp1252(reader.errorString()));
+    return QIcon(QPixmap::fromImage(image));
 }
 
 } // namespace
@@ -137,7 +150,9 @@ TFrmMain::TFrmMain(const TFrmMainSetup& setup)
                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FrmMain"));
-    setWindowIcon(Pictures::AppIcon());
+    // The application's icon, which the program sets at start; drawn here only without it.
+    const QIcon appIcon = QApplication::windowIcon();
+    setWindowIcon(appIcon.isNull() ? Pictures::AppIcon() : appIcon);
     move(319, 301);
     setFixedSize(586, 360);
     setWindowTitle(QStringLiteral("BF_ASCII Encoding"));

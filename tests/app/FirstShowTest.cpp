@@ -1,11 +1,14 @@
 #include "AppTestSupport.h"
 
+#include "app/Pictures.h"
+
 #include "controls/dotmatrix/TRasterLab.h"
 #include "controls/hyperlink/TUrlLab.h"
 #include "platform/ProgramPath.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
@@ -146,7 +149,41 @@ TEST(FirstShow, IconNamedByTheLanguageTableIsLoadedThreeTimes)
     EXPECT_EQ(CornerOf(trainer.Main().windowIcon()), qRgb(255, 0, 0));
     EXPECT_EQ(CornerOf(trainer.About().windowIcon()), qRgb(255, 0, 0));
     EXPECT_EQ(CornerOf(QApplication::windowIcon()), qRgb(255, 0, 0));
-    QApplication::setWindowIcon(QIcon());
+    QApplication::setWindowIcon(Pictures::AppIcon());
+}
+
+TEST(FirstShow, TheApplicationStartsWithItsBuiltInIcon)
+{
+    // The program's application object sets it; a language file without AppIconName keeps it.
+    const QIcon builtIn = QApplication::windowIcon();
+    ASSERT_FALSE(builtIn.isNull());
+    EXPECT_EQ(builtIn.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32),
+              Pictures::AppIconPixmap(32).toImage().convertToFormat(QImage::Format_ARGB32));
+    Trainer trainer;
+    EXPECT_EQ(trainer.Main().windowIcon().cacheKey(), builtIn.cacheKey());
+    EXPECT_TRUE(trainer.Show().Shown);
+    EXPECT_EQ(QApplication::windowIcon().cacheKey(), builtIn.cacheKey());
+    EXPECT_EQ(trainer.Main().windowIcon().cacheKey(), builtIn.cacheKey());
+}
+
+TEST(FirstShow, IconNameIsThePathsBytesForTestAndLoadAlike)
+{
+    // A name that is no UTF-8 (the Windows-1252 byte F4): the file that exists is the one loaded.
+    WorkAreaFile icon("ic\xF4ne.png");
+    QImage blue(16, 16, QImage::Format_ARGB32);
+    blue.fill(QColor(0, 0, 255));
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(blue.save(&buffer, "PNG"));
+    WriteFileBytes(icon.Path(), png.toStdString());
+
+    Trainer trainer(LanguageOf({{"AppIconName", icon.Name()}}));
+    EXPECT_TRUE(trainer.Show().Shown);
+    EXPECT_TRUE(trainer.Errors().empty());
+    EXPECT_EQ(CornerOf(trainer.Main().windowIcon()), qRgb(0, 0, 255));
+    EXPECT_EQ(CornerOf(trainer.About().windowIcon()), qRgb(0, 0, 255));
+    EXPECT_EQ(CornerOf(QApplication::windowIcon()), qRgb(0, 0, 255));
+    QApplication::setWindowIcon(Pictures::AppIcon());
 }
 
 TEST(FirstShow, MissingIconChangesNothingAndSaysNothing)
