@@ -281,3 +281,17 @@ TEST(TFrmMain, TranslationBreaksLinesOnlyInTheMemo)
     EXPECT_EQ(group->Items(), QStringList({QStringLiteral("p\r\nq"), QStringLiteral("1")}));
     EXPECT_EQ(memo->Lines(), QStringList({QStringLiteral("p"), QStringLiteral("q"), QString()}));
 }
+
+TEST(TFrmMain, ShippedExplanationsTellPrintableCharactersFromControlCodes)
+{
+    const std::vector<std::pair<const char*, std::vector<const char*>>> files{
+        {"bytescope.en.itl", {"codes 32 to 126", "0 to 31 and 127, are control codes"}},
+        {"bytescope.de.itl", {"Codes 32 bis 126", "0 bis 31 und 127, sind Steuerzeichen"}},
+    };
+    for (const auto& [file, phrases] : files) {
+        Trainer trainer(LanguageFile(file));
+        const QString text = trainer.Main().MMExplain()->Lines().join(QLatin1Char(' '));
+        for (const char* phrase : phrases)
+            EXPECT_TRUE(text.contains(QLatin1String(phrase))) << file << ": " << phrase;
+    }
+}
