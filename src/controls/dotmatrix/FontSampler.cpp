@@ -10,8 +10,6 @@
 #include <QPainter>
 #include <QRawFont>
 
-#include <bit>
-
 namespace {
 
 constexpr int kSurface = 65; // the drawing surface; only its top-left 32 x 32 pixels are read
@@ -19,20 +17,22 @@ constexpr int kSampled = 32;
 
 void SampleCode(const QImage& image, int code, TRDGlyphTable& table)
 {
-    std::uint32_t inked = 0; // the columns with ink in any row
+    int min = kSampled - 1;
+    int max = 0;
     for (int i = 0; i < kSampled; ++i) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(i));
         std::uint32_t mask = 0;
-        for (int j = 0; j < kSampled; ++j)
-            mask |= static_cast<std::uint32_t>((line[j] & 0xFFFFFFu) != 0xFFFFFFu) << j;
+        for (int j = 0; j < kSampled; ++j) {
+            if ((line[j] & 0xFFFFFFu) == 0xFFFFFFu)
+                continue;
+            mask |= 1u << j;
+            min = std::min(min, j);
+            max = std::max(max, j);
+        }
         table.Rows[static_cast<std::size_t>(code)][static_cast<std::size_t>(i)] = mask;
-        inked |= mask;
         if (mask != 0 && i + 1 > table.GlyphHeight)
             table.GlyphHeight = i + 1;
     }
-    // A glyph without ink keeps the empty range 31 .. 0.
-    const int min = inked != 0 ? std::countr_zero(inked) : kSampled - 1;
-    const int max = inked != 0 ? static_cast<int>(std::bit_width(inked)) - 1 : 0;
     table.FirstCol[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(min);
     table.LastCol[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(max);
     table.GlyphWidth = std::max(table.GlyphWidth, max - min + 1);
