@@ -102,7 +102,8 @@ bool IsWindow(WindowHandle handle);
 // works on the message. While it waits, the calling thread serves the messages that arrive for
 // every window of this process (so a reply sent back during the request is delivered inside the
 // wait); nothing else is served. `from` is passed to the destination as the sender's handle.
-// Sending to a window of this process works too (it is served inside the wait).
+// Sending to a window of this process calls its procedure directly, with a copy of the bytes.
+// Large blocks travel in a sealed memory file, so a send never waits for the destination to read.
 // Never raises SIGPIPE. When `from` is a window of this process, the destination is looked up in
 // the runtime folder that window was registered in; otherwise RuntimeFolder() is checked, and
 // PlatformError is thrown when it is refused.

@@ -1,18 +1,25 @@
 #include "platform/MessageWindow.h"
+#include "PeerPattern.h"
 #include "PlatformTestSupport.h"
 #include "platform/PlatformError.h"
 #include "platform/RuntimeFolder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <poll.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -59,6 +66,49 @@ std::string Header(std::uint32_t from, std::uint32_t to, std::uint32_t word, std
     for (const std::uint32_t value : {0x3146584Du, from, to, word, length})
         for (int i = 0; i < 4; ++i)
             header += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return header;
+}
+
+// The header of a message whose block is in a memory file, sent with `fd` attached.
+bool SendSharedFrame(int socket, const std::string& header, int fd)
+{
+    iovec part{const_cast<char*>(header.data()), header.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* item = CMSG_FIRSTHDR(&message);
+    item->cmsg_level = SOL_SOCKET;
+    item->cmsg_type = SCM_RIGHTS;
+    item->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(item), &fd, sizeof fd);
+    return ::sendmsg(socket, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(header.size());
+}
+
+int MemoryFile(const std::string& bytes, bool sealed)
+{
+    const int fd = ::memfd_create("test", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        return -1;
+    if (sealed)
+        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
+    return fd;
+}
+
+std::size_t OpenDescriptors()
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+std::string Shared(std::uint32_t from, std::uint32_t to, std::uint32_t word, std::uint32_t length)
+{
+    std::string header = Header(from, to, word, length);
+    header[3] = 'D'; // "MXFD": the block is in the attached memory file
     return header;
 }
 
@@ -252,4 +302,103 @@ TEST(MessageWindow, HaltedProcessFlushesItsOutputAndLeavesNoWindowFiles)
         const auto extension = entry.path().extension();
         EXPECT_TRUE(extension != ".win" && extension != ".sock") << entry.path();
     }
+}
+
+TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
+{
+    PrivateRuntime runtime;
+    Received got;
+    MessageWindow a("A", "", Recorder(got));
+    MessageWindow b("B", "", [&](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
+        // A reply sent from inside the procedure, as the server link does.
+        EXPECT_EQ(Send(b.Handle(), sender, word + 1, bytes), SendResult::Delivered);
+    });
+    const std::string block = PatternBytes(1024 * 1024, 3);
+    EXPECT_EQ(Send(a.Handle(), a.Handle(), 9, block), SendResult::Delivered);
+    EXPECT_EQ(got.Count, 1);
+    EXPECT_TRUE(got.Bytes == block);
+    EXPECT_EQ(Send(a.Handle(), b.Handle(), 9, block), SendResult::Delivered);
+    EXPECT_EQ(got.Count, 2);
+    EXPECT_EQ(got.Word, 10u);
+    EXPECT_TRUE(got.Bytes == block);
+
+    // Two processes send each other a block far beyond a socket buffer at the same moment.
+    const std::size_t size = 4 * 1024 * 1024;
+    Peer peer({"swap", "Swap", "", std::to_string(size)});
+    const std::string ready = peer.ReadLine();
+    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
+    const auto peerHandle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    got = {};
+    peer.WriteLine("go " + std::to_string(a.Handle()));
+    EXPECT_EQ(Send(a.Handle(), peerHandle, 2, PatternBytes(size, 1)), SendResult::Delivered);
+    // Its send may still be on the way: serve until the peer reports how both ended.
+    for (int round = 0; round < 600 && got.Count == 0; ++round) {
+        pollfd wait{a.FileDescriptor(), POLLIN, 0};
+        if (::poll(&wait, 1, 100) > 0)
+            a.ServePending();
+    }
+    std::vector<std::string> lines{peer.ReadLine(), peer.ReadLine()};
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines[0], "got " + std::to_string(size) + " intact");
+    EXPECT_EQ(lines[1], "sent 1");
+    EXPECT_EQ(got.Count, 1);
+    EXPECT_TRUE(got.Bytes == PatternBytes(size, 2));
+}
+
+TEST(MessageWindow, RefusesBlocksWhoseMemoryFileIsNotWhatTheHeaderSays)
+{
+    PrivateRuntime runtime;
+    Received got;
+    MessageWindow window("C", "N", Recorder(got));
+    const std::string block = PatternBytes(100, 4);
+    const std::size_t before = OpenDescriptors();
+    struct Forgery
+    {
+        std::string Header;
+        int File;
+    };
+    const Forgery forgeries[] = {
+        {Shared(1, window.Handle(), 7, 101), MemoryFile(block, true)},  // file shorter than announced
+        {Shared(1, window.Handle(), 7, 99), MemoryFile(block, true)},   // file longer than announced
+        {Shared(1, window.Handle(), 7, 100), MemoryFile(block, false)}, // could change while read
+        {Header(1, window.Handle(), 7, 100), MemoryFile(block, true)},  // inline frame with a file
+        {Shared(1, window.Handle(), 7, kMaxMessageBytes + 1), MemoryFile(block, true)},
+    };
+    for (const Forgery& forgery : forgeries) {
+        const int fd = RawConnect(runtime.Folder(), window.Handle());
+        ASSERT_GE(fd, 0);
+        ASSERT_GE(forgery.File, 0);
+        EXPECT_TRUE(SendSharedFrame(fd, forgery.Header, forgery.File));
+        ::close(forgery.File);
+        window.ServePending();
+        char answer = 0;
+        EXPECT_EQ(::recv(fd, &answer, 1, 0), 0);
+        ::close(fd);
+    }
+    // A shared frame without its file.
+    int fd = RawConnect(runtime.Folder(), window.Handle());
+    ASSERT_GE(fd, 0);
+    const std::string bare = Shared(1, window.Handle(), 7, 100);
+    ASSERT_EQ(::send(fd, bare.data(), bare.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bare.size()));
+    window.ServePending();
+    char answer = 0;
+    EXPECT_EQ(::recv(fd, &answer, 1, 0), 0);
+    ::close(fd);
+    EXPECT_EQ(got.Count, 0);
+    // Every file that came with a refused frame was closed.
+    EXPECT_EQ(OpenDescriptors(), before);
+
+    // A frame that is what it claims is served.
+    fd = RawConnect(runtime.Folder(), window.Handle());
+    ASSERT_GE(fd, 0);
+    const int file = MemoryFile(block, true);
+    EXPECT_TRUE(SendSharedFrame(fd, Shared(5, window.Handle(), 7, 100), file));
+    ::close(file);
+    window.ServePending();
+    EXPECT_EQ(::recv(fd, &answer, 1, 0), 1);
+    ::close(fd);
+    EXPECT_EQ(got.Count, 1);
+    EXPECT_EQ(got.Sender, 5u);
+    EXPECT_TRUE(got.Bytes == block);
+    EXPECT_EQ(OpenDescriptors(), before);
 }

@@ -8,8 +8,14 @@
 //                      when it cannot be opened, or "unknown"
 //   exit CODE          ends with that exit code
 //   halt               registers a window, prints "halting" without a line end and halts
+//   swap CLASS NAME SIZE
+//                      registers a window that prints "got <size> intact|corrupt" for each message
+//                      (checked against PatternBytes(size, 1)); prints "ready <handle>"; on an input
+//                      line "go <handle>" sends PatternBytes(SIZE, 2) there and prints "sent <0|1>"
+//                      (1 = delivered); serves until standard input closes
 // With PLATFORM_PEER_RECORD set it only writes its arguments, one a line, into that file (a fake
 // web-address opener).
+#include "PeerPattern.h"
 #include "platform/MessageWindow.h"
 #include "platform/NamedMutex.h"
 #include "platform/ProcessHalt.h"
@@ -52,6 +58,42 @@ int Echo(const char* className, const char* windowName)
     std::fflush(stdout);
     WaitForInputToClose(&window);
     return 0;
+}
+
+int Swap(const char* className, const char* windowName, const char* sizeText)
+{
+    MessageWindow window(className, windowName, [](WindowHandle, std::uint32_t, std::string_view bytes) {
+        const bool intact = bytes == PatternBytes(bytes.size(), 1);
+        std::printf("got %zu %s\n", bytes.size(), intact ? "intact" : "corrupt");
+        std::fflush(stdout);
+    });
+    const std::string block = PatternBytes(std::strtoul(sizeText, nullptr, 10), 2);
+    std::printf("ready %u\n", window.Handle());
+    std::fflush(stdout);
+    std::string line;
+    for (;;) {
+        pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0}, {window.FileDescriptor(), POLLIN, 0}};
+        if (::poll(waits, 2, -1) < 0)
+            continue;
+        if (waits[1].revents != 0)
+            window.ServePending();
+        if (waits[0].revents == 0)
+            continue;
+        char c = 0;
+        if (::read(STDIN_FILENO, &c, 1) <= 0)
+            return 0;
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        if (line.rfind("go ", 0) == 0) {
+            const auto to = static_cast<WindowHandle>(std::strtoul(line.c_str() + 3, nullptr, 10));
+            const bool delivered = Send(window.Handle(), to, 2, block) == SendResult::Delivered;
+            std::printf("sent %d\n", delivered ? 1 : 0);
+            std::fflush(stdout);
+        }
+        line.clear();
+    }
 }
 
 int Hang(const char* className, const char* windowName)
@@ -112,6 +154,8 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "echo" && argc == 4)
         return Echo(argv[2], argv[3]);
+    if (mode == "swap" && argc == 5)
+        return Swap(argv[2], argv[3], argv[4]);
     if (mode == "hang" && argc == 4)
         return Hang(argv[2], argv[3]);
     if (mode == "mutex" && argc == 3)

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -110,6 +111,31 @@ std::string Peer::ReadToEnd()
         FPending.append(buffer, static_cast<std::size_t>(n));
     }
     return std::exchange(FPending, std::string());
+}
+
+void Peer::WriteLine(const std::string& line)
+{
+    // A peer that has died must fail the test, not kill it with SIGPIPE: block the signal for the
+    // write and take back one that it raised.
+    sigset_t pipeSignal;
+    sigset_t saved;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &saved);
+    const std::string text = line + "\n";
+    std::size_t done = 0;
+    while (FInput >= 0 && done < text.size()) {
+        const ssize_t n = ::write(FInput, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    const timespec now{};
+    while (::sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
+    }
+    ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
 }
 
 void Peer::CloseInput()

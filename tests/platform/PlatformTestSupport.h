@@ -44,6 +44,9 @@ public:
     // Everything the peer writes until it closes its output.
     std::string ReadToEnd();
 
+    // Writes a line (a line end is added) to the peer's input.
+    void WriteLine(const std::string& line);
+
     // Closes the peer's input (the peers end on that).
     void CloseInput();
 

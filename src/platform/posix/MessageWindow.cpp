@@ -15,6 +15,7 @@
 #include <mutex>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -25,6 +26,10 @@
 //   magic "MXF1", sender handle, destination handle, data word, byte count (each 4 bytes, little
 //   endian), then the bytes. The destination answers one byte (1) after its window procedure has
 //   returned and closes the connection; closing without that byte means the message was dropped.
+// A block larger than kInlineBytes travels instead in a sealed memfd passed with the header
+// (SCM_RIGHTS), under magic "MXFD" and with no bytes after the header. So the sender's write never
+// waits for the receiver: two processes that send large blocks to each other at the same moment
+// each read the other's whole message at once instead of both waiting for the other to read.
 
 struct WindowTableAccess
 {
@@ -35,9 +40,13 @@ struct WindowTableAccess
 
 namespace {
 
-constexpr std::uint32_t kFrameMagic = 0x3146584D; // "MXF1" read as little endian
+constexpr std::uint32_t kFrameMagic = 0x3146584D;       // "MXF1" read as little endian
+constexpr std::uint32_t kSharedFrameMagic = 0x4446584D; // "MXFD"
 constexpr std::size_t kHeaderSize = 20;
 constexpr char kAck = 1;
+// Well below a socket buffer, so an inline message is written whole into a fresh connection.
+constexpr std::size_t kInlineBytes = 64u * 1024u;
+constexpr unsigned kRequiredSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE;
 
 // The windows of this process, so that a waiting Send() can serve them all. The system keeps this
 // list on other platforms; here it is the one piece of process-wide state of the message windows.
@@ -149,14 +158,49 @@ bool PeerIsThisUser(int fd)
     return credentials.uid == self;
 }
 
+// Descriptors that came along with a frame, owned here so that every path closes them.
+struct PassedFds
+{
+    std::vector<UniqueFd> Fds;
+    bool Truncated = false;
+};
+
+ssize_t ReceiveSome(int fd, char* buffer, std::size_t size, PassedFds& passed)
+{
+    alignas(cmsghdr) char control[CMSG_SPACE(4 * sizeof(int))];
+    iovec part{buffer, size};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t n = ::recvmsg(fd, &message, MSG_CMSG_CLOEXEC);
+    if (n < 0)
+        return n;
+    if ((message.msg_flags & MSG_CTRUNC) != 0)
+        passed.Truncated = true;
+    for (cmsghdr* item = CMSG_FIRSTHDR(&message); item != nullptr; item = CMSG_NXTHDR(&message, item)) {
+        if (item->cmsg_level != SOL_SOCKET || item->cmsg_type != SCM_RIGHTS)
+            continue;
+        const std::size_t count = (item->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        for (std::size_t i = 0; i < count; ++i) {
+            int received = -1;
+            std::memcpy(&received, CMSG_DATA(item) + i * sizeof(int), sizeof received);
+            passed.Fds.emplace_back(received);
+        }
+    }
+    return n;
+}
+
 // Reads at least `minimum` and at most `capacity` bytes from a non-blocking socket into `buffer`,
 // `done` of them; false when the peer closes, fails or makes no progress for
 // kFrameTimeoutMilliseconds before `minimum` is reached.
-bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity, std::size_t& done)
+bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity, std::size_t& done,
+                 PassedFds& passed)
 {
     done = 0;
     while (done < minimum) {
-        const ssize_t n = ::recv(fd, buffer + done, capacity - done, 0);
+        const ssize_t n = ReceiveSome(fd, buffer + done, capacity - done, passed);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
@@ -177,8 +221,54 @@ bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity
     return true;
 }
 
+// Reads a block passed as a memfd. Only a sealed file of exactly the announced size is taken: the
+// seals keep it from changing under us while we read it.
+bool ReadSharedBody(int fd, std::uint32_t length, std::string& bytes)
+{
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != static_cast<off_t>(length))
+        return false;
+    const int seals = ::fcntl(fd, F_GET_SEALS);
+    if (seals < 0 || (static_cast<unsigned>(seals) & kRequiredSeals) != kRequiredSeals)
+        return false;
+    bytes.assign(length, '\0');
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, length - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 // A small message arrives whole with its header in one read.
 constexpr std::size_t kFirstReadBytes = kHeaderSize + 4096;
+
+// Reads one frame's block: inline after the header, or from the memfd that came with it. Anything
+// that is not what its header says is refused.
+bool ReadBody(int connection, const char* first, std::size_t got, PassedFds& passed, std::string& bytes)
+{
+    const std::uint32_t magic = GetWord(first);
+    const std::uint32_t length = GetWord(first + 16);
+    if (passed.Truncated || length > kMaxMessageBytes)
+        return false;
+    if (magic == kSharedFrameMagic)
+        return passed.Fds.size() == 1 && ReadSharedBody(passed.Fds.front().Get(), length, bytes);
+    if (magic != kFrameMagic || !passed.Fds.empty())
+        return false;
+    // Bytes after the message, which a well-behaved sender never sends, are ignored.
+    const std::size_t early = std::min<std::size_t>(got - kHeaderSize, length);
+    bytes.assign(length, '\0');
+    std::memcpy(bytes.data(), first + kHeaderSize, early);
+    std::size_t rest = 0;
+    return early == length ||
+           (ReadAtLeast(connection, bytes.data() + early, length - early, length - early, rest, passed) &&
+            passed.Fds.empty());
+}
 
 // Reads one message from an accepted connection, runs the window procedure and acknowledges.
 void ServeConnection(UniqueFd connection, WindowHandle handle)
@@ -187,19 +277,13 @@ void ServeConnection(UniqueFd connection, WindowHandle handle)
         return;
     char first[kFirstReadBytes];
     std::size_t got = 0;
-    if (!ReadAtLeast(connection.Get(), first, kHeaderSize, sizeof first, got))
+    PassedFds passed;
+    if (!ReadAtLeast(connection.Get(), first, kHeaderSize, sizeof first, got, passed))
         return;
-    const std::uint32_t length = GetWord(first + 16);
-    if (GetWord(first) != kFrameMagic || GetWord(first + 8) != handle || length > kMaxMessageBytes)
+    std::string bytes;
+    if (GetWord(first + 8) != handle || !ReadBody(connection.Get(), first, got, passed, bytes))
         return;
-    // Bytes after the message, which a well-behaved sender never sends, are ignored.
-    const std::size_t early = std::min<std::size_t>(got - kHeaderSize, length);
-    std::string bytes(length, '\0');
-    std::memcpy(bytes.data(), first + kHeaderSize, early);
-    std::size_t rest = 0;
-    if (early < length &&
-        !ReadAtLeast(connection.Get(), bytes.data() + early, length - early, length - early, rest))
-        return;
+    passed.Fds.clear();
     // The procedure may destroy its own window, so it runs from a copy.
     LiveWindow window;
     if (!LookUp(handle, window, true))
@@ -553,8 +637,9 @@ enum class Progress
     Failed
 };
 
-// Pushes more of the message out; Done when all of it is written.
-Progress WriteSome(int fd, const char* header, std::string_view bytes, std::size_t& written)
+// Pushes more of the message out; Done when all of it is written. `attach`, when valid, goes with
+// the first bytes of the header.
+Progress WriteSome(int fd, const char* header, std::string_view bytes, int attach, std::size_t& written)
 {
     const std::size_t total = kHeaderSize + bytes.size();
     while (written < total) {
@@ -568,6 +653,16 @@ Progress WriteSome(int fd, const char* header, std::string_view bytes, std::size
         msghdr message{};
         message.msg_iov = parts;
         message.msg_iovlen = static_cast<std::size_t>(count);
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+        if (attach >= 0 && written == 0) {
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            cmsghdr* item = CMSG_FIRSTHDR(&message);
+            item->cmsg_level = SOL_SOCKET;
+            item->cmsg_type = SCM_RIGHTS;
+            item->cmsg_len = CMSG_LEN(sizeof(int));
+            std::memcpy(CMSG_DATA(item), &attach, sizeof attach);
+        }
         const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL);
         if (n >= 0) {
             written += static_cast<std::size_t>(n);
@@ -578,6 +673,43 @@ Progress WriteSome(int fd, const char* header, std::string_view bytes, std::size
         return errno == EAGAIN || errno == EWOULDBLOCK ? Progress::Pending : Progress::Failed;
     }
     return Progress::Done;
+}
+
+// A sealed memfd holding `bytes`, or an invalid descriptor when one cannot be made.
+UniqueFd SharedBody(std::string_view bytes)
+{
+    UniqueFd fd(::memfd_create("mentix-message", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    if (!fd.Valid())
+        return fd;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return UniqueFd();
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fcntl(fd.Get(), F_ADD_SEALS, kRequiredSeals | F_SEAL_SEAL) != 0)
+        return UniqueFd();
+    return fd;
+}
+
+// Sends to a window of this process by calling its procedure, as the system does for a window of
+// the sending thread; the socket would only add a way to fail. False when `to` is not ours.
+bool SendToOwnWindow(const std::string& folder, WindowHandle from, WindowHandle to, std::uint32_t dataWord,
+                     std::string_view bytes)
+{
+    if (OwnFolder(to) != folder)
+        return false;
+    LiveWindow window;
+    if (!LookUp(to, window, true))
+        return false;
+    // The procedure gets its own copy, as from another process: it may change what the caller sent.
+    const std::string copy(bytes);
+    if (window.Procedure)
+        window.Procedure(from, dataWord, copy);
+    return true;
 }
 
 Progress ReadAck(int fd)
@@ -606,20 +738,25 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
     std::string folder = OwnFolder(from);
     if (folder.empty())
         folder = RuntimeFolder().string();
+    if (SendToOwnWindow(folder, from, to, dataWord, bytes))
+        return SendResult::Delivered;
     SendResult failure = SendResult::NoSuchWindow;
     const UniqueFd connection = Connect(folder, to, failure);
     if (!connection.Valid())
         return failure;
 
+    // Should no memfd be available, a large block goes inline, as small ones do.
+    const UniqueFd shared = bytes.size() > kInlineBytes ? SharedBody(bytes) : UniqueFd();
+    const std::string_view inlineBytes = shared.Valid() ? std::string_view() : bytes;
     char header[kHeaderSize];
-    PutWord(header, kFrameMagic);
+    PutWord(header, shared.Valid() ? kSharedFrameMagic : kFrameMagic);
     PutWord(header + 4, from);
     PutWord(header + 8, to);
     PutWord(header + 12, dataWord);
     PutWord(header + 16, static_cast<std::uint32_t>(bytes.size()));
     // A fresh connection has room for a small message: write before waiting for anything.
     std::size_t written = 0;
-    const Progress first = WriteSome(connection.Get(), header, bytes, written);
+    const Progress first = WriteSome(connection.Get(), header, inlineBytes, shared.Get(), written);
     if (first == Progress::Failed)
         return SendResult::Broken;
     bool sent = first == Progress::Done;
@@ -639,7 +776,8 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
         }
         if (waits[0].revents != 0) {
             const Progress progress =
-                sent ? ReadAck(connection.Get()) : WriteSome(connection.Get(), header, bytes, written);
+                sent ? ReadAck(connection.Get())
+                     : WriteSome(connection.Get(), header, inlineBytes, shared.Get(), written);
             if (progress == Progress::Failed)
                 return SendResult::Broken;
             if (progress == Progress::Done) {
