@@ -34,6 +34,9 @@ inline constexpr std::size_t kMaxMessageBytes = 64u * 1024u * 1024u;
 // How long a peer may stall in the middle of a message (header or bytes) before it is dropped.
 inline constexpr int kFrameTimeoutMilliseconds = 3000;
 
+// How long a peer may take for a whole message (header and bytes), however steadily it sends.
+inline constexpr int kFrameDeadlineMilliseconds = 10000;
+
 // Outcome of Send(). Only Delivered means that the destination's window procedure ran and returned.
 enum class SendResult
 {
@@ -73,8 +76,9 @@ public:
     // Serves every message pending now without waiting for new ones, each fully (the procedure
     // runs, then the sender is released). Returns at once when nothing is pending, which happens
     // when a Send() of this process already served what woke the caller. A peer that stops in the
-    // middle of a message is dropped after kFrameTimeoutMilliseconds without progress. Safe to call when the
-    // window procedure destroys this window: serving then stops.
+    // middle of a message is dropped after kFrameTimeoutMilliseconds without progress, and one
+    // that has not sent its whole message within kFrameDeadlineMilliseconds is dropped too. Safe to call when
+    // the window procedure destroys this window: serving then stops.
     void ServePending();
 
 private:

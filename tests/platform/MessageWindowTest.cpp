@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -401,4 +402,67 @@ TEST(MessageWindow, RefusesBlocksWhoseMemoryFileIsNotWhatTheHeaderSays)
     EXPECT_EQ(got.Sender, 5u);
     EXPECT_TRUE(got.Bytes == block);
     EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST(MessageWindow, DeadWindowStaysDeadForConcurrentProbesAndIsRemovedOnlyUnderTheFolderLock)
+{
+    PrivateRuntime runtime;
+    Peer echo({"echo", "Victim", ""});
+    const std::string ready = echo.ReadLine();
+    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
+    const auto handle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    const std::string record = runtime.Folder() + "/" + HexName(handle) + ".win";
+    echo.Kill();
+
+    // Another probe holds its lock on the dead record at the same moment.
+    const int probe = ::open(record.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(probe, 0);
+    ASSERT_EQ(::flock(probe, LOCK_SH | LOCK_NB), 0);
+
+    // While the folder lock cannot be had, the dead window is not found but its files stay.
+    const std::string folderLock = runtime.Folder() + "/windows.lock";
+    std::filesystem::remove(folderLock);
+    std::filesystem::create_directory(folderLock);
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_EQ(FindWindow("Victim", ""), 0u);
+    EXPECT_TRUE(std::filesystem::exists(record));
+
+    std::filesystem::remove(folderLock);
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_FALSE(std::filesystem::exists(record));
+    ::close(probe);
+}
+
+TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
+{
+    PrivateRuntime runtime;
+    Received got;
+    MessageWindow window("C", "N", Recorder(got));
+    const int fd = RawConnect(runtime.Folder(), window.Handle());
+    ASSERT_GE(fd, 0);
+    // One byte at a time, each well within a stall's time-out, the whole far beyond a frame's.
+    const std::string frame = Header(1, window.Handle(), 7, 30) + std::string(30, 't');
+    std::atomic<bool> droppedBeforeTheEnd = false;
+    std::jthread trickler([&](std::stop_token stop) {
+        const int pause = kFrameTimeoutMilliseconds / 4;
+        for (std::size_t i = 0; i < frame.size() && !stop.stop_requested(); ++i) {
+            pollfd wait{fd, POLLIN, 0};
+            if (::send(fd, &frame[i], 1, MSG_NOSIGNAL) != 1 || ::poll(&wait, 1, pause) > 0) {
+                droppedBeforeTheEnd = true;
+                return;
+            }
+        }
+    });
+    static_assert((20 + 30) * (kFrameTimeoutMilliseconds / 4) > 2 * kFrameDeadlineMilliseconds);
+    window.ServePending();
+    EXPECT_EQ(got.Count, 0);
+    trickler.request_stop();
+    trickler.join();
+    EXPECT_TRUE(droppedBeforeTheEnd);
+    ::close(fd);
+
+    EXPECT_EQ(Send(window.Handle(), window.Handle(), 3, "ok"), SendResult::Delivered);
+    MessageWindow other("O", "");
+    EXPECT_EQ(Send(other.Handle(), window.Handle(), 4, "after"), SendResult::Delivered);
+    EXPECT_EQ(got.Bytes, "after");
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -192,11 +193,22 @@ ssize_t ReceiveSome(int fd, char* buffer, std::size_t size, PassedFds& passed)
     return n;
 }
 
+using Deadline = std::chrono::steady_clock::time_point;
+
+// How long to wait for the next bytes: one stall's time-out, cut short by the frame's deadline.
+int StallTimeout(Deadline deadline)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(
+        std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, kFrameTimeoutMilliseconds));
+}
+
 // Reads at least `minimum` and at most `capacity` bytes from a non-blocking socket into `buffer`,
-// `done` of them; false when the peer closes, fails or makes no progress for
-// kFrameTimeoutMilliseconds before `minimum` is reached.
+// `done` of them; false when the peer closes, fails, makes no progress for
+// kFrameTimeoutMilliseconds or reaches `deadline` before `minimum` is reached.
 bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity, std::size_t& done,
-                 PassedFds& passed)
+                 PassedFds& passed, Deadline deadline)
 {
     done = 0;
     while (done < minimum) {
@@ -212,7 +224,8 @@ bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             return false;
         pollfd wait{fd, POLLIN, 0};
-        const int ready = ::poll(&wait, 1, kFrameTimeoutMilliseconds);
+        const int timeout = StallTimeout(deadline);
+        const int ready = timeout > 0 ? ::poll(&wait, 1, timeout) : 0;
         if (ready == 0)
             return false;
         if (ready < 0 && errno != EINTR)
@@ -250,7 +263,8 @@ constexpr std::size_t kFirstReadBytes = kHeaderSize + 4096;
 
 // Reads one frame's block: inline after the header, or from the memfd that came with it. Anything
 // that is not what its header says is refused.
-bool ReadBody(int connection, const char* first, std::size_t got, PassedFds& passed, std::string& bytes)
+bool ReadBody(int connection, const char* first, std::size_t got, PassedFds& passed, Deadline deadline,
+              std::string& bytes)
 {
     const std::uint32_t magic = GetWord(first);
     const std::uint32_t length = GetWord(first + 16);
@@ -265,9 +279,9 @@ bool ReadBody(int connection, const char* first, std::size_t got, PassedFds& pas
     bytes.assign(length, '\0');
     std::memcpy(bytes.data(), first + kHeaderSize, early);
     std::size_t rest = 0;
-    return early == length ||
-           (ReadAtLeast(connection, bytes.data() + early, length - early, length - early, rest, passed) &&
-            passed.Fds.empty());
+    return early == length || (ReadAtLeast(connection, bytes.data() + early, length - early, length - early,
+                                           rest, passed, deadline) &&
+                               passed.Fds.empty());
 }
 
 // Reads one message from an accepted connection, runs the window procedure and acknowledges.
@@ -275,13 +289,16 @@ void ServeConnection(UniqueFd connection, WindowHandle handle)
 {
     if (!PeerIsThisUser(connection.Get()))
         return;
+    // A peer that trickles its frame would otherwise hold this thread for a stall's time per byte.
+    const Deadline deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kFrameDeadlineMilliseconds);
     char first[kFirstReadBytes];
     std::size_t got = 0;
     PassedFds passed;
-    if (!ReadAtLeast(connection.Get(), first, kHeaderSize, sizeof first, got, passed))
+    if (!ReadAtLeast(connection.Get(), first, kHeaderSize, sizeof first, got, passed, deadline))
         return;
     std::string bytes;
-    if (GetWord(first + 8) != handle || !ReadBody(connection.Get(), first, got, passed, bytes))
+    if (GetWord(first + 8) != handle || !ReadBody(connection.Get(), first, got, passed, deadline, bytes))
         return;
     passed.Fds.clear();
     // The procedure may destroy its own window, so it runs from a copy.
@@ -392,7 +409,10 @@ UniqueFd LockFolder(const std::string& folder)
 // and the socket, unless the path has meanwhile come to name another record.
 void RemoveDeadWindow(const std::string& folder, WindowHandle handle, int fd)
 {
+    // Without the lock, the handle may meanwhile belong to a newly registered window.
     const UniqueFd folderLock = LockFolder(folder);
+    if (!folderLock.Valid())
+        return;
     const std::string path = RecordPath(folder, handle);
     struct stat opened
     {};
@@ -413,16 +433,24 @@ enum class Liveness
     Alive
 };
 
-// Opens a window's record; a record whose lock we can take belongs to a dead process and is removed.
+// Opens a window's record; a record whose lock we can share belongs to a dead process and is
+// removed. The owner holds the lock exclusively, so a shared probe fails only against a live owner,
+// never against another probe of the same record.
 Liveness ProbeRecord(const std::string& folder, WindowHandle handle, WindowRecord* record)
 {
     UniqueFd fd(::open(RecordPath(folder, handle).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!fd.Valid())
         return Liveness::Missing;
-    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) {
+    int locked = 0;
+    do
+        locked = ::flock(fd.Get(), LOCK_SH | LOCK_NB);
+    while (locked != 0 && errno == EINTR);
+    if (locked == 0) {
         RemoveDeadWindow(folder, handle, fd.Get());
         return Liveness::Dead;
     }
+    if (errno != EWOULDBLOCK)
+        return Liveness::Missing;
     if (record != nullptr && !DecodeRecord(ReadAll(fd.Get()), *record))
         return Liveness::Missing;
     return Liveness::Alive;
