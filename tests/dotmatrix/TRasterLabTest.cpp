@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <bit>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -121,8 +122,9 @@ TEST(TRasterLab, HiddenDisplaysDrawNothingButDisplaysOutsideAWindowDo)
 
     QWidget window;
     auto* inside = new TRasterLab(&window); // in a window that is not shown yet
+    const int born = inside->PaintCount();  // taking the window's font paints too
     inside->SetText("y");
-    EXPECT_EQ(inside->PaintCount(), 1);
+    EXPECT_EQ(inside->PaintCount(), born + 1);
 
     inside->hide();
     EXPECT_FALSE(inside->Visible());
@@ -130,10 +132,10 @@ TEST(TRasterLab, HiddenDisplaysDrawNothingButDisplaysOutsideAWindowDo)
     inside->SetScrollLoop(true);
     inside->ScrollTick();
     inside->Paint();
-    EXPECT_EQ(inside->PaintCount(), 1);
+    EXPECT_EQ(inside->PaintCount(), born + 1);
     inside->SetDesigning(true); // the designer shows hidden displays
     inside->Paint();
-    EXPECT_EQ(inside->PaintCount(), 2);
+    EXPECT_EQ(inside->PaintCount(), born + 2);
 }
 
 TEST(TRasterLab, QtPaintRequestsShowThePaintedImage)
@@ -238,6 +240,32 @@ TEST(TRasterLab, ParentFontTakesTheParentsFont)
     EXPECT_NE(lab->GlyphHeight(), 12);
 }
 
+// Born inside a parent or put into one later: a display that follows its parent's font
+// samples that font either way, and one with a font of its own keeps it.
+TEST(TRasterLab, ParentFontIsTakenAtBirthAndOnReparenting)
+{
+    QWidget window;
+    QFont font("Liberation Sans");
+    font.setPixelSize(20);
+    window.setFont(font);
+    TRasterLab born(&window);
+    EXPECT_EQ(born.Font().Name(), "Liberation Sans");
+    EXPECT_NE(born.GlyphHeight(), 12);
+
+    TRasterLab moved;
+    moved.setParent(&window);
+    EXPECT_EQ(moved.Font().Name(), "Liberation Sans");
+    EXPECT_EQ(moved.GlyphHeight(), born.GlyphHeight());
+
+    TRasterLab own;
+    own.Font().SetName("default");
+    own.setParent(&window);
+    EXPECT_EQ(own.Font().Name(), "default");
+    EXPECT_EQ(own.GlyphHeight(), 12);
+    own.setParent(nullptr);
+    moved.setParent(nullptr);
+}
+
 TEST(TRasterLab, ScrollTicksMoveWrapRepaintAndNotifyInOrder)
 {
     TRasterLab lab;
@@ -337,7 +365,7 @@ TEST(FontSampler, GlyphsMatchWhatTextLayoutDraws)
         const TRDGlyphTable table = SampleFontGlyphs(font);
         const QFont qfont = ToQFont(font);
         const int ascent = QFontMetrics(qfont).ascent();
-        for (const int code : {int{'A'}, int{'g'}, int{'W'}, 0x80, 0x81, 0xAD, 0xFF}) {
+        for (const int code : {int{'A'}, int{'g'}, int{'W'}, 0x80, 0xFF}) {
             QImage image(65, 65, QImage::Format_RGB32);
             image.fill(Qt::white);
             {
@@ -359,4 +387,23 @@ TEST(FontSampler, GlyphsMatchWhatTextLayoutDraws)
             }
         }
     }
+}
+
+// The display shows every code the font can draw: the soft hyphen (173), which text layout
+// leaves out, has the font's own ink like the hyphen (45).
+TEST(FontSampler, SoftHyphenIsDrawnLikeAnyGlyph)
+{
+    TFont font;
+    font.SetName("Courier New");
+    font.SetHeight(-27);
+    font.SetStyle(fsBold);
+    const TRDGlyphTable table = SampleFontGlyphs(font);
+    const auto ink = [&](int code) {
+        int dots = 0;
+        for (const std::uint32_t row : table.Rows[static_cast<std::size_t>(code)])
+            dots += std::popcount(row);
+        return dots;
+    };
+    ASSERT_GT(ink('-'), 0);
+    EXPECT_GT(ink(0xAD), 0);
 }

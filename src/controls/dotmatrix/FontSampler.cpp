@@ -38,12 +38,6 @@ void SampleCode(const QImage& image, int code, TRDGlyphTable& table)
     table.GlyphWidth = std::max(table.GlyphWidth, max - min + 1);
 }
 
-// Text layout hides the soft hyphen and control characters instead of drawing their glyphs.
-bool IsFormatOrControl(QChar c)
-{
-    return c.category() == QChar::Other_Format || c.category() == QChar::Other_Control;
-}
-
 } // namespace
 
 TRDGlyphTable SampleFontGlyphs(const TFont& font)
@@ -58,8 +52,8 @@ TRDGlyphTable SampleFontGlyphs(const TFont& font)
     // Laying out one character at a time costs more than drawing it. A glyph that the font
     // itself holds is drawn straight from its index, which gives the same pixels; a character
     // that the font lacks (index 0) goes through text layout, which finds it in a fallback
-    // font, and so do the characters that layout does not draw as they stand (the soft hyphen)
-    // and fonts with underline or strike-out.
+    // font, and so do fonts with underline or strike-out. Drawing from the index also shows the
+    // soft hyphen (code 173) as the font draws it, where text layout would hide it.
     const QRawFont raw = QRawFont::fromFont(qfont);
     const bool direct = raw.isValid() && !qfont.underline() && !qfont.strikeOut();
     const QList<quint32> glyphs = direct ? raw.glyphIndexesForString(codes) : QList<quint32>();
@@ -74,7 +68,7 @@ TRDGlyphTable SampleFontGlyphs(const TFont& font)
             const auto at = static_cast<qsizetype>(code - 32);
             painter.fillRect(0, 0, 100, 100, Qt::white);
             // The character cell's top-left corner at (0, 0): the base line lies one ascent down.
-            if (at < glyphs.size() && glyphs[at] != 0 && !IsFormatOrControl(codes[at])) {
+            if (at < glyphs.size() && glyphs[at] != 0) {
                 run.setGlyphIndexes({glyphs[at]});
                 painter.drawGlyphRun(QPointF(0, 0), run);
             } else {

@@ -56,6 +56,10 @@ TRasterLab::TRasterLab(QWidget* parent) : QWidget(parent)
     FFont.OnChange = [this](TFont&) {
         GlyphFontChanged();
     };
+    // Like any control that follows its parent's font, a display born inside a parent takes
+    // that font at once, as it would when put into the parent later.
+    if (FParentFont && parentWidget() != nullptr)
+        TakeParentFont();
 }
 
 TRasterLab::~TRasterLab()
@@ -113,8 +117,15 @@ void TRasterLab::paintEvent(QPaintEvent*)
 {
     if (!Visible() && !FDesigning)
         return;
-    if (FStale || FImage.Width() != width() || FImage.Height() != height())
-        Render();
+    // Qt must not see an exception leave a paint event: an image too large for memory is
+    // reported like any other error, and the display stays as it was.
+    try {
+        if (FStale || FImage.Width() != width() || FImage.Height() != height())
+            Render();
+    } catch (...) {
+        HandleApplicationException(std::current_exception());
+        return;
+    }
     if (FImage.Width() == 0 || FImage.Height() == 0)
         return;
     const QImage view(reinterpret_cast<const uchar*>(FImage.Data()), FImage.Width(), FImage.Height(),
@@ -132,7 +143,9 @@ void TRasterLab::resizeEvent(QResizeEvent* event)
 
 void TRasterLab::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::FontChange && FParentFont && !FTakingParentFont)
+    const bool parentFontMayDiffer =
+        event->type() == QEvent::FontChange || event->type() == QEvent::ParentChange;
+    if (parentFontMayDiffer && FParentFont && !FTakingParentFont)
         TakeParentFont();
     QWidget::changeEvent(event);
 }

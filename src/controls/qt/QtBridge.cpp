@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 
+#include <algorithm>
+
 namespace {
 
 QPalette::ColorRole RoleOf(TColor color)
@@ -52,7 +54,10 @@ QFont ToQFont(const TFont& font)
     qfont.setUnderline(font.Underline());
     qfont.setStrikeOut(font.StrikeOut());
     qfont.setStyleStrategy(QFont::PreferDefault);
-    const int height = font.Height();
+    // Heights beyond any real font are held to one Qt can draw; this also keeps the negation
+    // of the most negative height defined.
+    constexpr int kLargestPixels = 4096;
+    const int height = std::clamp(font.Height(), -kLargestPixels, kLargestPixels);
     if (height < 0) {
         qfont.setPixelSize(-height);
     } else if (height > 0) {
