@@ -466,3 +466,22 @@ TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
     EXPECT_EQ(Send(other.Handle(), window.Handle(), 4, "after"), SendResult::Delivered);
     EXPECT_EQ(got.Bytes, "after");
 }
+
+TEST(MessageWindow, AProcessOutOfDescriptorsRefusesConnectionsInsteadOfLeavingThemPending)
+{
+    PrivateRuntime runtime;
+    Peer peer({"fdlimit", "Full", ""});
+    const std::string ready = peer.ReadLine();
+    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
+    const auto handle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    MessageWindow own("Own", "");
+
+    EXPECT_EQ(Send(own.Handle(), handle, 1, "no room"), SendResult::Broken);
+    EXPECT_EQ(peer.ReadLine(), "served");
+
+    peer.WriteLine("free");
+    EXPECT_EQ(peer.ReadLine(), "freed");
+    EXPECT_EQ(Send(own.Handle(), handle, 1, "room again"), SendResult::Delivered);
+    EXPECT_EQ(peer.ReadLine(), "got");
+    EXPECT_EQ(peer.ReadLine(), "served");
+}

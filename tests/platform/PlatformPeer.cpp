@@ -8,6 +8,10 @@
 //                      when it cannot be opened, or "unknown"
 //   exit CODE          ends with that exit code
 //   halt               registers a window, prints "halting" without a line end and halts
+//   fdlimit CLASS NAME registers a window that prints "got" per message, then uses up every
+//                      descriptor it may have; prints "ready <handle>". After serving it prints
+//                      "served", or "stuck" (and ends) when a connection is still pending. The
+//                      input line "free" gives the descriptors back and prints "freed".
 //   swap CLASS NAME SIZE
 //                      registers a window that prints "got <size> intact|corrupt" for each message
 //                      (checked against PatternBytes(size, 1)); prints "ready <handle>"; on an input
@@ -26,7 +30,9 @@
 #include <fstream>
 #include <poll.h>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -96,6 +102,45 @@ int Swap(const char* className, const char* windowName, const char* sizeText)
     }
 }
 
+int FdLimit(const char* className, const char* windowName)
+{
+    MessageWindow window(className, windowName, [](WindowHandle, std::uint32_t, std::string_view) {
+        std::printf("got\n");
+        std::fflush(stdout);
+    });
+    const rlimit limit{64, 64};
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    std::vector<int> filler;
+    for (int fd = ::dup(STDIN_FILENO); fd >= 0; fd = ::dup(STDIN_FILENO))
+        filler.push_back(fd);
+    std::printf("ready %u\n", window.Handle());
+    std::fflush(stdout);
+    for (;;) {
+        pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0}, {window.FileDescriptor(), POLLIN, 0}};
+        if (::poll(waits, 2, -1) < 0)
+            continue;
+        if (waits[1].revents != 0) {
+            window.ServePending();
+            pollfd again{window.FileDescriptor(), POLLIN, 0};
+            const bool stuck = ::poll(&again, 1, 0) > 0;
+            std::printf("%s\n", stuck ? "stuck" : "served");
+            std::fflush(stdout);
+            if (stuck)
+                return 1;
+        }
+        if (waits[0].revents != 0) {
+            char buffer[64];
+            if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+                return 0;
+            for (const int fd : filler)
+                ::close(fd);
+            filler.clear();
+            std::printf("freed\n");
+            std::fflush(stdout);
+        }
+    }
+}
+
 int Hang(const char* className, const char* windowName)
 {
     MessageWindow window(className, windowName, [](WindowHandle, std::uint32_t, std::string_view) {
@@ -154,6 +199,8 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "echo" && argc == 4)
         return Echo(argv[2], argv[3]);
+    if (mode == "fdlimit" && argc == 4)
+        return FdLimit(argv[2], argv[3]);
     if (mode == "swap" && argc == 5)
         return Swap(argv[2], argv[3], argv[4]);
     if (mode == "hang" && argc == 4)

@@ -55,6 +55,9 @@ struct WindowTable
 {
     std::mutex Mutex;
     std::vector<std::pair<WindowHandle, MessageWindow*>> Windows;
+    // Held open so that a pending connection can still be taken (and refused) when the process has
+    // run out of descriptors; otherwise the listening socket stays readable and its watchers spin.
+    UniqueFd Reserve{::open("/dev/null", O_RDONLY | O_CLOEXEC)};
 };
 
 WindowTable& Table()
@@ -310,6 +313,20 @@ void ServeConnection(UniqueFd connection, WindowHandle handle)
     ::send(connection.Get(), &kAck, 1, MSG_NOSIGNAL);
 }
 
+// Out of descriptors: frees the reserve to take one pending connection and close it at once (its
+// sender sees Broken), then takes the reserve back. False when not even that worked.
+bool RefuseWithReserve(int listening)
+{
+    WindowTable& table = Table();
+    std::lock_guard lock(table.Mutex);
+    table.Reserve.Reset();
+    const int fd = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0)
+        ::close(fd);
+    table.Reserve.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    return fd >= 0;
+}
+
 // Accepts and serves one pending connection of a window of this process; false when none is
 // pending or the window is gone.
 bool ServeOne(WindowHandle handle)
@@ -328,6 +345,8 @@ bool ServeOne(WindowHandle handle)
         // A connection that was reset before we took it is not a reason to stop serving.
         if (errno == ECONNABORTED || errno == EPROTO)
             return true;
+        if (errno == EMFILE || errno == ENFILE)
+            return RefuseWithReserve(window.Socket);
         return false;
     }
 }
