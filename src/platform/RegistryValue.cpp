@@ -41,17 +41,6 @@ std::string QuotedText(std::string_view value)
     return text;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "hex(1):" and "hex(2):" bytes: UTF-16LE text, as registry exports write string values.
 std::string Utf16HexText(std::string_view bytes, std::string_view name)
 {
@@ -62,7 +51,7 @@ std::string Utf16HexText(std::string_view bytes, std::string_view name)
         if (c == ',' || c == ' ' || c == '\t') {
             continue;
         }
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0)
             throw RegistryError(InvalidType(name));
         if (pending < 0) {

@@ -62,3 +62,14 @@ std::size_t AsciiFindNoCase(std::string_view text, std::string_view what, std::s
             nextUpper = text.find(upper, at + 1);
     }
 }
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}

@@ -26,3 +26,6 @@ bool AsciiEqualNoCase(std::string_view a, std::string_view b);
 // sides, or npos. An empty `what` is never found. Linear in the length of `text` times the
 // number of near misses, without a folded copy of either.
 std::size_t AsciiFindNoCase(std::string_view text, std::string_view what, std::size_t from = 0);
+
+// The value of a hexadecimal digit (either letter case), or -1 for any other character.
+int HexDigitValue(char c);

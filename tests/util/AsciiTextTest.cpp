@@ -46,3 +46,14 @@ TEST(AsciiFindNoCase, FindsWithAToZFoldedOnBothSidesOnly)
     EXPECT_EQ(AsciiFindNoCase("a|$|$$", "|$$"), 3u);
     EXPECT_EQ(AsciiFindNoCase("zzzzzzzzzZ", "Zq"), std::string_view::npos);
 }
+
+TEST(AsciiText, ReadsHexDigitsOfEitherCase)
+{
+    EXPECT_EQ(HexDigitValue('0'), 0);
+    EXPECT_EQ(HexDigitValue('9'), 9);
+    EXPECT_EQ(HexDigitValue('a'), 10);
+    EXPECT_EQ(HexDigitValue('F'), 15);
+    EXPECT_EQ(HexDigitValue('g'), -1);
+    EXPECT_EQ(HexDigitValue('/'), -1);
+    EXPECT_EQ(HexDigitValue('\xC4'), -1);
+}

@@ -1,5 +1,6 @@
 #include "RenderOptions.h"
 
+#include "util/AsciiText.h"
 #include "util/Cp1252.h"
 
 #include <charconv>
@@ -15,25 +16,14 @@ bool ParseInt(const std::string& text, int min, int max, int& value)
     return !text.empty() && ec == std::errc() && ptr == end && value >= min && value <= max;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool ParseHexBytes(const std::string& text, std::string& bytes)
 {
     if (text.size() % 2 != 0)
         return false;
     bytes.clear();
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int high = HexDigit(text[i]);
-        const int low = HexDigit(text[i + 1]);
+        const int high = HexDigitValue(text[i]);
+        const int low = HexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes.push_back(static_cast<char>(high * 16 + low));
