@@ -78,6 +78,17 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const QRect& boun
     return button;
 }
 
+// Both displays have a font of their own. Born inside the panel they would first take and sample
+// the panel's font; made alone and put into the panel with that switched off, they sample only
+// their own. The panel still owns them in creation order.
+TRasterLab* NewDisplay(QWidget* panel)
+{
+    auto* display = new TRasterLab;
+    display->SetParentFont(false);
+    display->setParent(panel);
+    return display;
+}
+
 // The stored settings that both displays share; what differs is passed in.
 void StoreDisplay(TRasterLab* display, const QRect& bounds, bool autoHeight, TColor dotOn, int dotSize,
                   const TFont& font, int posX, bool proportional, TRDBlockMode blockMode,
@@ -234,7 +245,7 @@ void TFrmMain::CreateDisplays()
     FLabel4 = MakeLabel(FPanel2, "Label4", "BF_Binary", centred, QRect(9, 16, 384, 27));
     ApplyFont(FLabel4, StoredFont("Arial", -23, fsBold, clWindowText));
 
-    FRLabBin = new TRasterLab(FPanel2);
+    FRLabBin = NewDisplay(FPanel2);
     FRLabBin->setObjectName(QStringLiteral("RLabBin"));
     StoreDisplay(FRLabBin, QRect(8, 48, 382, 73), true, RGBColor(255, 255, 0), 5, StoredFont("default", -13),
                  1, false, rdbmOn, "01000001");
@@ -242,7 +253,7 @@ void TFrmMain::CreateDisplays()
     FLabel1 = MakeLabel(FPanel2, "Label1", "BF_ASCII", centred, QRect(406, 16, 171, 27));
     ApplyFont(FLabel1, StoredFont("Arial", -23, fsBold, clWindowText));
 
-    FRLabAscii = new TRasterLab(FPanel2);
+    FRLabAscii = NewDisplay(FPanel2);
     FRLabAscii->setObjectName(QStringLiteral("RLabAscii"));
     StoreDisplay(FRLabAscii, QRect(408, 48, 169, 265), false, RGBColor(0, 255, 0), 8,
                  StoredFont("Courier New", -27, fsBold), 10, true, rdbmRaster, "A");
