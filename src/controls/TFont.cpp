@@ -5,8 +5,7 @@
 TFont::TFont(const TFont& other)
     : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor),
       FCharset(other.FCharset), FPixelsPerInch(other.FPixelsPerInch)
-{
-}
+{}
 
 TFont& TFont::operator=(const TFont& other)
 {

@@ -137,7 +137,8 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count)
 
 std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin)
 {
-    const int whence = origin == SeekOrigin::Begin ? SEEK_SET : (origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END);
+    const int whence =
+        origin == SeekOrigin::Begin ? SEEK_SET : (origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END);
     const off_t result = ::lseek(FFd, static_cast<off_t>(offset), whence);
     return result < 0 ? Position() : static_cast<std::int64_t>(result);
 }

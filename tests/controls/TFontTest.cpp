@@ -6,7 +6,9 @@ TEST(TFont, FiresOncePerAttributeSet)
 {
     TFont font;
     int changes = 0;
-    font.OnChange = [&](TFont&) { ++changes; };
+    font.OnChange = [&](TFont&) {
+        ++changes;
+    };
     font.SetName("Courier New");
     font.SetHeight(-27);
     font.SetStyle(fsBold);

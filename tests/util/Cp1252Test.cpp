@@ -23,9 +23,9 @@ TEST(Cp1252, MapsTheUpperHalf)
 
 TEST(Cp1252, ReplacesWhatHasNoByte)
 {
-    EXPECT_EQ(Utf8ToCp1252("a\xE2\x86\x92z"), "a?z");          // an arrow
-    EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80"), "?");          // outside the BMP
-    EXPECT_EQ(Utf8ToCp1252("\xC3"), "?");                       // cut-off sequence
-    EXPECT_EQ(Utf16ToCp1252(u"\U0001F600x"), "?x");             // surrogate pair is one character
+    EXPECT_EQ(Utf8ToCp1252("a\xE2\x86\x92z"), "a?z"); // an arrow
+    EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80"), "?"); // outside the BMP
+    EXPECT_EQ(Utf8ToCp1252("\xC3"), "?");             // cut-off sequence
+    EXPECT_EQ(Utf16ToCp1252(u"\U0001F600x"), "?x");   // surrogate pair is one character
     EXPECT_EQ(Utf8ToCp1252("\xFF", '_'), "_");
 }
