@@ -228,9 +228,8 @@ TEST(MessageWindow, ReplyFromAnotherProcessArrivesInsideTheSend)
 {
     PrivateRuntime runtime;
     Peer echo({"echo", "EchoClass", "echo window"});
-    const std::string ready = echo.ReadLine();
-    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
-    const auto peerHandle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    const WindowHandle peerHandle = echo.ReadReadyHandle();
+    ASSERT_NE(peerHandle, 0u);
 
     EXPECT_EQ(FindWindow("EchoClass", "echo window"), peerHandle);
     EXPECT_TRUE(IsWindow(peerHandle));
@@ -255,9 +254,8 @@ TEST(MessageWindow, KilledPeersWindowIsNeverFoundAndItsFilesGo)
 {
     PrivateRuntime runtime;
     Peer echo({"echo", "Victim", ""});
-    const std::string ready = echo.ReadLine();
-    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
-    const auto handle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    const WindowHandle handle = echo.ReadReadyHandle();
+    ASSERT_NE(handle, 0u);
     const std::string record = runtime.Folder() + "/" + HexName(handle) + ".win";
     const std::string socket = runtime.Folder() + "/" + HexName(handle) + ".sock";
     ASSERT_TRUE(std::filesystem::exists(record));
@@ -276,9 +274,8 @@ TEST(MessageWindow, SendReturnsWhenTheDestinationDiesDuringTheRequest)
 {
     PrivateRuntime runtime;
     Peer hang({"hang", "Hang", ""});
-    const std::string ready = hang.ReadLine();
-    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
-    const auto handle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    const WindowHandle handle = hang.ReadReadyHandle();
+    ASSERT_NE(handle, 0u);
 
     // Kill the peer once its procedure has the message; the send must come back.
     std::thread killer([&hang] {
@@ -326,9 +323,8 @@ TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
     // Two processes send each other a block far beyond a socket buffer at the same moment.
     const std::size_t size = 4 * 1024 * 1024;
     Peer peer({"swap", "Swap", "", std::to_string(size)});
-    const std::string ready = peer.ReadLine();
-    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
-    const auto peerHandle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    const WindowHandle peerHandle = peer.ReadReadyHandle();
+    ASSERT_NE(peerHandle, 0u);
     got = {};
     peer.WriteLine("go " + std::to_string(a.Handle()));
     EXPECT_EQ(Send(a.Handle(), peerHandle, 2, PatternBytes(size, 1)), SendResult::Delivered);
@@ -408,9 +404,8 @@ TEST(MessageWindow, DeadWindowStaysDeadForConcurrentProbesAndIsRemovedOnlyUnderT
 {
     PrivateRuntime runtime;
     Peer echo({"echo", "Victim", ""});
-    const std::string ready = echo.ReadLine();
-    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
-    const auto handle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    const WindowHandle handle = echo.ReadReadyHandle();
+    ASSERT_NE(handle, 0u);
     const std::string record = runtime.Folder() + "/" + HexName(handle) + ".win";
     echo.Kill();
 
@@ -471,9 +466,8 @@ TEST(MessageWindow, AProcessOutOfDescriptorsRefusesConnectionsInsteadOfLeavingTh
 {
     PrivateRuntime runtime;
     Peer peer({"fdlimit", "Full", ""});
-    const std::string ready = peer.ReadLine();
-    ASSERT_EQ(ready.rfind("ready ", 0), 0u) << ready;
-    const auto handle = static_cast<WindowHandle>(std::stoul(ready.substr(6)));
+    const WindowHandle handle = peer.ReadReadyHandle();
+    ASSERT_NE(handle, 0u);
     MessageWindow own("Own", "");
 
     EXPECT_EQ(Send(own.Handle(), handle, 1, "no room"), SendResult::Broken);

@@ -1,5 +1,7 @@
 #include "PlatformTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -76,6 +78,16 @@ Peer::~Peer()
     CloseInput();
     if (FOutput >= 0)
         ::close(FOutput);
+}
+
+WindowHandle Peer::ReadReadyHandle()
+{
+    const std::string ready = ReadLine();
+    if (ready.rfind("ready ", 0) != 0) {
+        ADD_FAILURE() << "peer said: " << ready;
+        return 0;
+    }
+    return static_cast<WindowHandle>(std::stoul(ready.substr(6)));
 }
 
 std::string Peer::ReadLine()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MessageWindow.h"
 #include "support/TempDir.h"
 
 #include <string>
@@ -40,6 +41,10 @@ public:
     // The next line of output without its line end; empty when the peer ends or stays silent for
     // a generous while (a safety net against hanging, not a timing check).
     std::string ReadLine();
+
+    // Reads the peer's "ready HANDLE" line and returns the window handle it names; 0 (with a
+    // test failure) when the line is anything else.
+    WindowHandle ReadReadyHandle();
 
     // Everything the peer writes until it closes its output.
     std::string ReadToEnd();
