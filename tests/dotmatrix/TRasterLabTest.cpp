@@ -113,6 +113,63 @@ TEST(TRasterLab, SettersRepaintOnlyOnRealChanges)
     EXPECT_EQ(lab.height(), 2 + 5 * 12);
 }
 
+// Width and Height are the widget's geometry, however it is set and whether the window has been
+// shown or not: Qt holds back resize events until the first show, and the display must not fall
+// back to an older size in between.
+TEST(TRasterLab, GeometrySetThroughQtIsTheDisplaysSizeBeforeTheFirstShow)
+{
+    QWidget window;
+    auto* lab = new TRasterLab(&window);
+    lab->Font().SetName("default");
+    lab->SetProportional(false);
+    lab->setGeometry(10, 20, 200, 50);
+    EXPECT_EQ(lab->Width(), 200);
+    EXPECT_EQ(lab->Height(), 50);
+    EXPECT_EQ(lab->property("Width").toInt(), 200);
+
+    lab->SetText("AB"); // the next setter keeps the size and paints at it
+    EXPECT_EQ(lab->size(), QSize(200, 50));
+    EXPECT_EQ(lab->Image().Width(), 200);
+    EXPECT_EQ(lab->Image().Height(), 50);
+
+    lab->SetAutoCenter(true); // centres in 200 pixels: (200 - 64) / 2 + 1 + 1
+    EXPECT_EQ(lab->PosX(), 70);
+    lab->resize(300, 40);
+    EXPECT_EQ(lab->Width(), 300);
+    lab->SetText("BA");
+    EXPECT_EQ(lab->PosX(), 120);
+    EXPECT_EQ(lab->size(), QSize(300, 40));
+
+    // Setting one side through the display keeps the other side Qt gave it.
+    lab->SetWidth(250);
+    EXPECT_EQ(lab->size(), QSize(250, 40));
+    lab->resize(260, 30);
+    lab->SetHeight(45);
+    EXPECT_EQ(lab->size(), QSize(260, 45));
+
+    // Auto height wins over the height Qt gave, and the widget follows it.
+    lab->resize(260, 10);
+    lab->SetDotSize(5);
+    lab->SetAutoHeight(true);
+    EXPECT_EQ(lab->Height(), 73);
+    EXPECT_EQ(lab->size(), QSize(260, 73));
+    EXPECT_EQ(lab->Model().Width(), 260);
+
+    // Scrolling wraps at the width Qt gave, too.
+    lab->resize(100, 73);
+    lab->SetAutoCenter(false);
+    lab->SetPosX(0);
+    lab->SetScrollMode(rdsmRight);
+    for (int i = 0; i < 101; ++i)
+        lab->ScrollTick();
+    EXPECT_LT(lab->ScrollOffsetX(), 0);
+    lab->SetScrollMode(rdsmOff);
+
+    window.show(); // the held-back resize events change nothing
+    EXPECT_EQ(lab->size(), QSize(100, 73));
+    EXPECT_EQ(lab->Width(), 100);
+}
+
 TEST(TRasterLab, HiddenDisplaysDrawNothingButDisplaysOutsideAWindowDo)
 {
     TRasterLab alone; // in no window, never shown

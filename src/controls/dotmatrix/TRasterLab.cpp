@@ -73,7 +73,7 @@ void TRasterLab::Assign(const QObject* source)
     const auto* other = qobject_cast<const TRasterLab*>(source);
     if (other == nullptr)
         throw std::invalid_argument("Cannot assign a " + ClassNameOf(source) + " to a TRasterLab");
-    FModel.AssignFrom(other->FModel);
+    Synced().AssignFrom(other->FModel);
     Paint();
 }
 
@@ -106,7 +106,7 @@ void TRasterLab::Paint()
 void TRasterLab::Render()
 {
     const QPalette colors = palette();
-    FModel.Paint(FImage, [&colors](TColor color) {
+    Synced().Paint(FImage, [&colors](TColor color) {
         return IsSystemColor(color) ? (ToQRgb(color, colors) | 0xFF000000u) : PixelOf(color);
     });
     FStale = false;
@@ -150,8 +150,22 @@ void TRasterLab::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
+TRasterLabModel& TRasterLab::Synced()
+{
+    // Qt holds back resize events for a widget that is not shown, so a size set through
+    // setGeometry or resize before the first show reaches the model only here.
+    FModel.SetSize(width(), height());
+    return FModel;
+}
+
+const TRasterLabModel& TRasterLab::Model()
+{
+    return Synced();
+}
+
 void TRasterLab::SyncGeometry()
 {
+    // The model may have changed the size itself (auto height); the widget follows it.
     if (width() != FModel.Width() || height() != FModel.Height())
         resize(std::max(FModel.Width(), 0), std::max(FModel.Height(), 0));
     FModel.SetSize(width(), height());
@@ -177,14 +191,14 @@ void TRasterLab::SetTop(int value)
 
 void TRasterLab::SetWidth(int value)
 {
-    FModel.SetSize(value, FModel.Height());
-    SyncGeometry();
+    resize(std::max(value, 0), height());
+    Synced();
 }
 
 void TRasterLab::SetHeight(int value)
 {
-    FModel.SetSize(FModel.Width(), value);
-    SyncGeometry();
+    resize(width(), std::max(value, 0));
+    Synced();
 }
 
 void TRasterLab::SetParentFont(bool value)
@@ -217,84 +231,84 @@ void TRasterLab::GlyphFontChanged()
     // A font of the display's own ends the use of the parent's.
     if (!FTakingParentFont)
         FParentFont = false;
-    FModel.SetGlyphTable(BuildGlyphTable(FFont));
+    Synced().SetGlyphTable(BuildGlyphTable(FFont));
     SyncGeometry();
     Paint();
 }
 
 void TRasterLab::SetAutoHeight(bool value)
 {
-    Changed(FModel.SetAutoHeight(value));
+    Changed(Synced().SetAutoHeight(value));
 }
 
 void TRasterLab::SetAutoCenter(bool value)
 {
-    Changed(FModel.SetAutoCenter(value));
+    Changed(Synced().SetAutoCenter(value));
 }
 
 void TRasterLab::SetColorLabBakG(TColor value)
 {
-    Changed(FModel.SetColorLabBakG(value));
+    Changed(Synced().SetColorLabBakG(value));
 }
 
 void TRasterLab::SetColorDotOn(TColor value)
 {
-    Changed(FModel.SetColorDotOn(value));
+    Changed(Synced().SetColorDotOn(value));
 }
 
 void TRasterLab::SetColorDotOff(TColor value)
 {
-    Changed(FModel.SetColorDotOff(value));
+    Changed(Synced().SetColorDotOff(value));
 }
 
 void TRasterLab::SetColorScheme(TColorScheme value)
 {
-    Changed(FModel.SetColorScheme(value));
+    Changed(Synced().SetColorScheme(value));
 }
 
 void TRasterLab::SetDotSpacing(int value)
 {
-    Changed(FModel.SetDotSpacing(value));
+    Changed(Synced().SetDotSpacing(value));
 }
 
 void TRasterLab::SetDotSize(int value)
 {
-    Changed(FModel.SetDotSize(value));
+    Changed(Synced().SetDotSize(value));
 }
 
 void TRasterLab::SetFrameStyle(TFrameStyle value)
 {
-    Changed(FModel.SetFrameStyle(value));
+    Changed(Synced().SetFrameStyle(value));
 }
 
 void TRasterLab::SetPosX(int value)
 {
-    Changed(FModel.SetPosX(value));
+    Changed(Synced().SetPosX(value));
 }
 
 void TRasterLab::SetPosY(int value)
 {
-    Changed(FModel.SetPosY(value));
+    Changed(Synced().SetPosY(value));
 }
 
 void TRasterLab::SetProportional(bool value)
 {
-    Changed(FModel.SetProportional(value));
+    Changed(Synced().SetProportional(value));
 }
 
 void TRasterLab::SetCharBlockMode(TRDBlockMode value)
 {
-    Changed(FModel.SetCharBlockMode(value));
+    Changed(Synced().SetCharBlockMode(value));
 }
 
 void TRasterLab::SetText(const std::string& value)
 {
-    Changed(FModel.SetText(value));
+    Changed(Synced().SetText(value));
 }
 
 void TRasterLab::SetScrollLoop(bool value)
 {
-    FModel.SetScrollLoop(value);
+    Synced().SetScrollLoop(value);
     Paint();
 }
 
@@ -369,7 +383,7 @@ void TRasterLab::timerEvent(QTimerEvent* event)
 
 void TRasterLab::ScrollTick()
 {
-    if (FModel.ScrollStep())
+    if (Synced().ScrollStep())
         ScrollLoopRestarted();
     Paint();
     if (FOnScrollTimer) {

@@ -77,9 +77,10 @@ public:
     void SetLeft(int value);
     int Top() const { return y(); }
     void SetTop(int value);
-    int Width() const { return FModel.Width(); }
+    // The widget's geometry is the one record of the size, whether set here or through Qt.
+    int Width() const { return width(); }
     void SetWidth(int value);
-    int Height() const { return FModel.Height(); }
+    int Height() const { return height(); }
     void SetHeight(int value);
     QString Hint() const { return toolTip(); }
     void SetHint(const QString& value) { setToolTip(value); }
@@ -156,7 +157,8 @@ public:
     TColor ColorFrameDark() const { return FModel.ColorFrameDark(); }
     TColor ColorFrameShadow() const { return FModel.ColorFrameShadow(); }
     TColor ColorFrameLight() const { return FModel.ColorFrameLight(); }
-    const TRasterLabModel& Model() const { return FModel; }
+    // The model, its size brought in line with the widget's first.
+    const TRasterLabModel& Model();
     // The image of the last Paint and how many paints there were.
     const PixelImage& Image() const { return FImage; }
     int PaintCount() const { return FPaintCount; }
@@ -195,6 +197,7 @@ private:
     void GlyphFontChanged();
     void TakeParentFont();
     void Changed(bool changed);
+    TRasterLabModel& Synced();
     void SyncGeometry();
     void Render();
     void StopScrollTimer();
