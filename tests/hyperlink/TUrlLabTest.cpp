@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -97,25 +99,31 @@ TEST(TUrlLab, ClickOpensAddressesStartsProgramsAndRejectsTheRest)
     EXPECT_TRUE(shell.opened.empty());
     EXPECT_TRUE(shell.started.empty());
 
-    label.SetURL("HTTP://Example.org/Page");
-    label.Click();
-    ASSERT_EQ(shell.opened.size(), 1u);
-    EXPECT_EQ(shell.opened[0], "HTTP://Example.org/Page");
-    EXPECT_EQ(clicks, 2);
+    // Web addresses, secure or not, in any letter case; one that names a program file is still
+    // a page to open, not a program to start.
+    const std::vector<std::string> addresses{"HTTP://Example.org/Page", "https://example.org",
+                                             "HttpS://example.org/setup.exe"};
+    for (const std::string& url : addresses) {
+        label.SetURL(url);
+        label.Click();
+    }
+    EXPECT_EQ(shell.opened, addresses);
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_EQ(clicks, 4);
 
-    for (const char* url :
-         {"https://example.org", "ftp://example.org", "mailto:a@b.c", "C:\\dir.x\\tool", "run"}) {
+    for (const char* url : {"ftp://example.org", "mailto:a@b.c", "https:example.org", "httpx://example.org",
+                            "C:\\dir.x\\tool", "run"}) {
         label.SetURL(url);
         EXPECT_EQ(ClickError(label), "Component \"UrlLabHomepage\": URL of URLLab is invalid") << url;
     }
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(clicks, 4);
 
     label.SetURL("C:\\Tools\\Run.EXE");
     label.SetTaskParams("-x 'a b'");
     label.Click();
     ASSERT_EQ(shell.started.size(), 1u);
     EXPECT_EQ(shell.started[0], "C:\\Tools\\Run.EXE|-x 'a b'");
-    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(clicks, 5);
 
     shell.startResult = 2;
     EXPECT_EQ(ClickError(label), "Component \"UrlLabHomepage\": Cannot start executable (errnum=2)");
@@ -123,7 +131,7 @@ TEST(TUrlLab, ClickOpensAddressesStartsProgramsAndRejectsTheRest)
     EXPECT_EQ(ClickError(label), "Component \"UrlLabHomepage\": Cannot start executable (errnum=32)");
     shell.startResult = -1; // the one low code that is no failure
     EXPECT_EQ(ClickError(label), "");
-    EXPECT_EQ(clicks, 4);
+    EXPECT_EQ(clicks, 6);
 }
 
 TEST(TUrlLab, MouseClickReachesTheLinkAndErrorsDoNotFireOnClick)

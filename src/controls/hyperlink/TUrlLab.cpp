@@ -23,6 +23,12 @@ std::string ExtensionOf(const std::string& path)
     return path.substr(dot);
 }
 
+// Secure addresses are web addresses as much as plain ones; both go to the browser.
+bool IsWebAddress(const std::string& url)
+{
+    return AsciiStartsWithNoCase(url, "http://") || AsciiStartsWithNoCase(url, "https://");
+}
+
 } // namespace
 
 TUrlLab::TUrlLab(QWidget* parent) : QLabel(parent), FShell(&DefaultUrlShell())
@@ -132,7 +138,7 @@ void TUrlLab::RepaintIfVisible()
 void TUrlLab::Click()
 {
     if (!FURL.empty()) {
-        if (AsciiStartsWithNoCase(FURL, "http://"))
+        if (IsWebAddress(FURL))
             OpenAddress();
         else
             StartProgram();

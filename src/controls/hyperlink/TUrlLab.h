@@ -17,9 +17,9 @@ public:
     using EQZLError::EQZLError;
 };
 
-// A label that acts as a hyperlink: a click opens a web address ("http://...") or starts a
-// program ("....exe" with TaskParams), and while the pointer is over the enabled label it is
-// drawn in FontActive. Texts are Windows-1252 bytes; the Q_PROPERTYs carry them as QString.
+// A label that acts as a hyperlink: a click opens a web address ("http://..." or "https://...")
+// or starts a program ("....exe" with TaskParams), and while the pointer is over the enabled
+// label it is drawn in FontActive. Texts are Windows-1252 bytes; the Q_PROPERTYs carry them as QString.
 class TUrlLab : public QLabel
 {
     Q_OBJECT
