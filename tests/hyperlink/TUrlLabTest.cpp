@@ -65,6 +65,21 @@ void SendLeave(TUrlLab& label)
     QApplication::sendEvent(&label, &leave);
 }
 
+// A double-click as the window system delivers it: press, release, double-click, release.
+void SendDoubleClick(TUrlLab& label)
+{
+    const QPointF at(2, 2);
+    const QPointF global = label.mapToGlobal(at);
+    const auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, global, Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(&label, &event);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+}
+
 } // namespace
 
 TEST(TUrlLab, UrlAndTaskParamsLoseOnlyBlanksAtBothEnds)
@@ -154,6 +169,23 @@ TEST(TUrlLab, MouseClickReachesTheLinkAndErrorsDoNotFireOnClick)
     label.SetURL("gopher://example.org");
     QTest::mouseClick(&label, Qt::LeftButton); // the error goes to the application, not to us
     EXPECT_EQ(clicks, 1);
+
+    // A double-click is one click, then the double-click event: the page opens once.
+    std::vector<std::string> events;
+    label.OnClick = [&](TUrlLab&) {
+        events.push_back("click");
+    };
+    label.OnDblClick = [&](TUrlLab& sender) {
+        EXPECT_EQ(&sender, &label);
+        events.push_back("dblclick");
+    };
+    label.SetURL("http://example.org/twice");
+    SendDoubleClick(label);
+    EXPECT_EQ(shell.opened.size(), 2u);
+    EXPECT_EQ(events, (std::vector<std::string>{"click", "dblclick"}));
+    SendDoubleClick(label); // and the next double-click is one again
+    EXPECT_EQ(shell.opened.size(), 3u);
+    EXPECT_EQ(events.size(), 4u);
 }
 
 TEST(TUrlLab, FontSwapsOnEnterAndLeaveOnlyWhenEnabled)

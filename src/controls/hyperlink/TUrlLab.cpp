@@ -207,3 +207,18 @@ void TUrlLab::mouseReleaseEvent(QMouseEvent* event)
         HandleApplicationException(std::current_exception());
     }
 }
+
+void TUrlLab::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Qt delivers the second press of a double-click as this event and then a release; that
+    // release must not count as a second click, or the link would open twice.
+    QLabel::mouseDoubleClickEvent(event);
+    FPressed = false;
+    if (event->button() != Qt::LeftButton || !OnDblClick)
+        return;
+    try {
+        OnDblClick(*this);
+    } catch (...) {
+        HandleApplicationException(std::current_exception());
+    }
+}

@@ -73,6 +73,7 @@ public:
     void SetShell(TUrlShell& shell) { FShell = &shell; }
 
     std::function<void(TUrlLab& sender)> OnClick;
+    std::function<void(TUrlLab& sender)> OnDblClick;
     std::function<void(TUrlLab& sender)> OnMouseEnter;
     std::function<void(TUrlLab& sender)> OnMouseLeave;
 
@@ -81,6 +82,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QString CaptionText() const { return text(); }
