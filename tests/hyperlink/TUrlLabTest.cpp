@@ -3,6 +3,7 @@
 
 #include "support/TempDir.h"
 
+#include <QDialog>
 #include <QEnterEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -226,6 +227,47 @@ TEST(TUrlLab, FontSwapsOnEnterAndLeaveOnlyWhenEnabled)
     EXPECT_TRUE(label.Font().SameAttributes(active));
     EXPECT_EQ(enters, 3);
     EXPECT_EQ(leaves, 3);
+}
+
+// The About box's sequence: the pointer is over a link when Esc closes the box, so no leave
+// arrives; when the box is opened again the link must show its normal font.
+TEST(TUrlLab, HoverFontEndsWhenTheLabelOrItsWindowIsHidden)
+{
+    QDialog box;
+    auto* panel = new QWidget(&box);
+    auto* label = new TUrlLab(panel);
+    const TFont normal = MakeFont("Courier New", clBlue, fsBold);
+    label->SetFont(normal);
+    label->SetFontActive(MakeFont("Courier New", clRed, fsBold | fsUnderline));
+    label->Loaded();
+    int leaves = 0;
+    label->OnMouseLeave = [&](TUrlLab&) {
+        ++leaves;
+    };
+    box.show();
+
+    SendEnter(*label);
+    ASSERT_TRUE(label->font().underline());
+    QTest::keyClick(&box, Qt::Key_Escape);
+    ASSERT_FALSE(box.isVisible());
+    box.show();
+    EXPECT_TRUE(label->Font().SameAttributes(normal));
+    EXPECT_FALSE(label->font().underline());
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+
+    SendEnter(*label);
+    label->hide();
+    EXPECT_TRUE(label->Font().SameAttributes(normal));
+    label->show();
+    EXPECT_FALSE(label->font().underline());
+
+    // A font given in code stays while the pointer is elsewhere, hidden or not.
+    const TFont own = MakeFont("Arial", clGreen, 0);
+    label->SetFont(own);
+    box.hide();
+    box.show();
+    EXPECT_TRUE(label->Font().SameAttributes(own));
+    EXPECT_EQ(leaves, 0);
 }
 
 TEST(TUrlLab, AmpersandIsShownAsWritten)

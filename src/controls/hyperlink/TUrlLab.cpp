@@ -173,8 +173,10 @@ void TUrlLab::enterEvent(QEnterEvent* event)
     QLabel::enterEvent(event);
     if (OnMouseEnter)
         OnMouseEnter(*this);
-    if (isEnabled())
+    if (isEnabled()) {
         FFont.Assign(FFontActive);
+        FHovered = true;
+    }
 }
 
 void TUrlLab::leaveEvent(QEvent* event)
@@ -182,8 +184,21 @@ void TUrlLab::leaveEvent(QEvent* event)
     QLabel::leaveEvent(event);
     if (OnMouseLeave)
         OnMouseLeave(*this);
-    if (isEnabled())
+    if (isEnabled()) {
         FFont.Assign(FSavedFont);
+        FHovered = false;
+    }
+}
+
+void TUrlLab::hideEvent(QHideEvent* event)
+{
+    // No leave arrives when the label, or the window around it, is hidden under the pointer
+    // (a dialog closed with Esc); shown again, it would still look hovered.
+    if (FHovered) {
+        FHovered = false;
+        FFont.Assign(FSavedFont);
+    }
+    QLabel::hideEvent(event);
 }
 
 void TUrlLab::mousePressEvent(QMouseEvent* event)

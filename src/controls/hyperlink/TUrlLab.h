@@ -83,6 +83,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString CaptionText() const { return text(); }
@@ -106,5 +107,6 @@ private:
     TFont FSavedFont;
     bool FAutoSize = true;
     bool FPressed = false;
+    bool FHovered = false; // showing FontActive for the pointer
     TUrlShell* FShell;
 };
