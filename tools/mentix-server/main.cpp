@@ -28,8 +28,7 @@ const char* const kHelp =
     "options:\n"
     "  --instance TEXT     server instance text (what ViewerHandle or /serverhandle= names)\n"
     "  --files DIR         folder whose files are served, read-only; names never reach outside it\n"
-    "  --workarea DIR      answer of the value \"ValdoraWorkArea\" (a \"/\" is appended when missing;\n"
-    "                      default: the current folder)\n"
+    "  --workarea DIR      answer of the value \"ValdoraWorkArea\" (default: the current folder)\n"
     "  --value NAME=TEXT   answer TEXT for the value NAME (repeatable; exact names)\n"
     "  --verbose           one line per request on stderr\n"
     "  --help              this text\n"
@@ -37,6 +36,9 @@ const char* const kHelp =
     "Answers: a program's file name is held as its file-name part with \".exe\" (so its language\n"
     "file is NAME.itl in the files folder); a query text is answered with itself; programs are\n"
     "started without a shell, their parameters split into words as a shell would split them.\n"
+    "The folder values \"ValdoraWorkArea\" (from --workarea or --value, the last one counts) and\n"
+    "\"ValdoraHomeDir\" are answered as absolute folders ending in \"/\"; a relative folder is\n"
+    "taken from the server's current folder.\n"
     "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID).\n";
 
 // The write end of the self-pipe and the number of stop signals so far; a signal handler can
@@ -71,10 +73,63 @@ std::string WithSlash(std::string folder)
     return folder;
 }
 
+// Clients append file names to a folder value directly, and would resolve a relative one against
+// their own folder: so it is answered absolute and with its separator. Empty when refused, with
+// the reason in `error`.
+std::string FolderValue(const std::string& what, const std::string& folder, std::string& error)
+{
+    if (folder.empty()) {
+        error = what + " needs a folder";
+        return {};
+    }
+    std::error_code failure;
+    const auto absolute = std::filesystem::absolute(folder, failure);
+    if (failure) {
+        error = what + ": '" + folder + "': " + failure.message();
+        return {};
+    }
+    return WithSlash(absolute.string());
+}
+
+// The values that name a folder, as the client's own answers without a server do.
+bool IsFolderValue(const std::string& name)
+{
+    return name == "ValdoraWorkArea" || name == "ValdoraHomeDir";
+}
+
+// Applies one option that takes a value; an error text, or empty when it is fine.
+std::string ApplyOption(const std::string& option, const std::string& value, ServerSettings& settings)
+{
+    std::string error;
+    if (option == "--instance") {
+        settings.Instance = value;
+    } else if (option == "--files") {
+        std::error_code failure;
+        if (!std::filesystem::is_directory(value, failure))
+            return "--files: '" + value + "' is not a folder";
+        const auto folder = std::filesystem::absolute(value, failure);
+        if (failure)
+            return "--files: '" + value + "': " + failure.message();
+        settings.Files = ServedFiles(folder);
+    } else if (option == "--workarea") {
+        settings.WorkArea = FolderValue(option, value, error);
+    } else {
+        const auto equals = value.find('=');
+        if (equals == std::string::npos || equals == 0)
+            return "--value needs NAME=TEXT";
+        const std::string name = value.substr(0, equals);
+        std::string text = value.substr(equals + 1);
+        if (IsFolderValue(name))
+            text = FolderValue("--value " + name, text, error);
+        // The work area has one home, so the last of --workarea and --value sets it.
+        (name == "ValdoraWorkArea" ? settings.WorkArea : settings.Values[name]) = text;
+    }
+    return error;
+}
+
 // Fills `settings` from the arguments; an error text, or empty when they are fine.
 std::string ParseArguments(int argc, char** argv, ServerSettings& settings, bool& help)
 {
-    bool workAreaGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -89,28 +144,11 @@ std::string ParseArguments(int argc, char** argv, ServerSettings& settings, bool
             return "unknown option '" + option + "'";
         if (i + 1 >= argc)
             return option + " needs a value";
-        const std::string value = argv[++i];
-        if (option == "--instance") {
-            settings.Instance = value;
-        } else if (option == "--files") {
-            std::error_code error;
-            if (!std::filesystem::is_directory(value, error))
-                return "--files: '" + value + "' is not a folder";
-            const auto folder = std::filesystem::absolute(value, error);
-            if (error)
-                return "--files: '" + value + "': " + error.message();
-            settings.Files = ServedFiles(folder);
-        } else if (option == "--workarea") {
-            settings.WorkArea = WithSlash(value);
-            workAreaGiven = true;
-        } else {
-            const auto equals = value.find('=');
-            if (equals == std::string::npos || equals == 0)
-                return "--value needs NAME=TEXT";
-            settings.Values[value.substr(0, equals)] = value.substr(equals + 1);
-        }
+        const std::string error = ApplyOption(option, argv[++i], settings);
+        if (!error.empty())
+            return error;
     }
-    if (!workAreaGiven) {
+    if (settings.WorkArea.empty()) {
         // The current folder may have been removed under us.
         std::error_code error;
         const auto current = std::filesystem::current_path(error);
