@@ -208,6 +208,51 @@ TEST_F(ServerLink, FolderValuesAreAbsoluteWithTheirSeparator)
     }
 }
 
+TEST_F(ServerLink, OneServerPerInstanceText)
+{
+    const auto other = StartServer({"--instance", "other"});
+    std::vector<std::unique_ptr<ChildGuard>> servers;
+    for (int i = 0; i < 4; ++i)
+        servers.push_back(
+            std::make_unique<ChildGuard>(std::vector<std::string>{MENTIX_SERVER, "--instance", "one",
+                                                                  "--value", "Who=" + std::to_string(i)},
+                                         Logs()));
+    const auto running = [&] {
+        return std::count_if(servers.begin(), servers.end(), [](auto& server) { return server->Running(); });
+    };
+    EXPECT_TRUE(WaitFor([&] { return running() <= 1; }));
+    ASSERT_EQ(running(), 1);
+    std::string who;
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        if (servers[i]->Running()) {
+            who = "\"" + std::to_string(i) + "\"\n";
+            continue;
+        }
+        EXPECT_EQ(servers[i]->Wait(), 1);
+        EXPECT_NE(servers[i]->Errors().find("a server with the instance text \"one\" is already running"),
+                  std::string::npos)
+            << servers[i]->Errors();
+    }
+    EXPECT_TRUE(WaitFor([&] { return Tool({"/serverhandle=one", "value", "Who"}).Output == who; }));
+    EXPECT_TRUE(other->Running());
+
+    // The claim ends with the server.
+    for (const auto& server : servers) {
+        if (server->Running()) {
+            server->Signal(SIGTERM);
+            EXPECT_EQ(server->Wait(), 0);
+        }
+    }
+    EXPECT_TRUE(StartServer({"--instance", "one"})->Running());
+
+    const auto plain = StartServer();
+    ChildGuard second({MENTIX_SERVER}, Logs());
+    EXPECT_EQ(second.Wait(), 1);
+    EXPECT_NE(second.Errors().find("a server without an instance text is already running"), std::string::npos)
+        << second.Errors();
+    EXPECT_TRUE(plain->Running());
+}
+
 TEST_F(ServerLink, ServerInstanceText)
 {
     const auto server = StartServer({"--instance", "abc", "--value", "Who=abc"});

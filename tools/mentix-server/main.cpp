@@ -1,7 +1,10 @@
 // mentix-server: the resident server that textbook programs talk to through message windows.
 #include "TMentixServer.h"
 
+#include "platform/MessageWindow.h"
+#include "platform/NamedMutex.h"
 #include "platform/PlatformError.h"
+#include "serverlink/MentixCodes.h"
 
 #include <cerrno>
 #include <csignal>
@@ -9,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
@@ -23,7 +27,8 @@ const char* const kHelp =
     "and ask for files, names and values. It runs until SIGTERM or SIGINT, then tells every\n"
     "registered program that the server is going down and exits 0. Telling a program waits until\n"
     "that program has handled the message; a second SIGTERM or SIGINT ends the server at once\n"
-    "(exit 0) without waiting for the rest.\n"
+    "(exit 0) without waiting for the rest. A second server with the same instance text does\n"
+    "not start (exit 1).\n"
     "\n"
     "options:\n"
     "  --instance TEXT     server instance text (what ViewerHandle or /serverhandle= names)\n"
@@ -182,8 +187,27 @@ bool InstallSignalPipe(int& readEnd)
            ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
 }
 
+// Makes this the one server of its instance text for the life of the returned lock: clients
+// reach only one window of a class, so a second server would take some of them and leave the
+// others to the first. nullptr, with the reason told, when another server is there.
+std::unique_ptr<NamedMutex> ClaimInstance(const std::string& instance)
+{
+    const std::string windowClass = mentix::kServerWindowClass + instance;
+    auto claim = NamedMutex::TryAcquire(windowClass);
+    // Also a server window of some other program: its clients would be split just the same.
+    if (claim != nullptr && FindWindow(windowClass, mentix::kServerWindowName + instance) == 0)
+        return claim;
+    const std::string which =
+        instance.empty() ? "without an instance text" : "with the instance text \"" + instance + "\"";
+    std::fprintf(stderr, "mentix-server: a server %s is already running\n", which.c_str());
+    return nullptr;
+}
+
 int Run(ServerSettings settings)
 {
+    const auto claim = ClaimInstance(settings.Instance);
+    if (claim == nullptr)
+        return 1;
     int signalRead = -1;
     if (!InstallSignalPipe(signalRead)) {
         std::fprintf(stderr, "mentix-server: cannot watch for signals: %s\n", std::strerror(errno));
