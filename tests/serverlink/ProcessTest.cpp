@@ -55,11 +55,13 @@ protected:
     std::filesystem::path Logs() const { return FEnv.Path() / "logs"; }
     std::filesystem::path EventsOf(const std::string& name) const { return Logs() / (name + ".events"); }
 
-    // Starts mentix-server with `options` and waits until its window is there.
-    std::unique_ptr<ChildGuard> StartServer(std::vector<std::string> options = {})
+    // Starts mentix-server with `options` (in `workingFolder`, or ours) and waits until its window
+    // is there.
+    std::unique_ptr<ChildGuard> StartServer(std::vector<std::string> options = {},
+                                            const std::filesystem::path& workingFolder = {})
     {
         options.insert(options.begin(), {MENTIX_SERVER, "--verbose", "--files", Files().string()});
-        auto server = std::make_unique<ChildGuard>(options, Logs());
+        auto server = std::make_unique<ChildGuard>(options, Logs(), workingFolder);
         EXPECT_TRUE(WaitFor(
             [&] { return server->Errors().find("ready") != std::string::npos || !server->Running(); }));
         EXPECT_TRUE(server->Running()) << server->Errors();
@@ -167,9 +169,8 @@ TEST_F(ServerLink, FilesFoundEmptyMissingAndOutside)
 
 TEST_F(ServerLink, ValuesNamesAndQueries)
 {
-    const auto server =
-        StartServer({"--workarea", "/srv/area", "--value", "Color=blue", "--value", "Empty="});
-    EXPECT_EQ(Tool({"value", "ValdoraWorkArea"}).Output, "\"/srv/area/\"\n");
+    const auto server = StartServer({"--value", "Color=blue", "--value", "Empty="}, Logs());
+    EXPECT_EQ(Tool({"value", "ValdoraWorkArea"}).Output, "\"" + Logs().string() + "/\"\n");
     EXPECT_EQ(Tool({"value", "Color"}).Output, "\"blue\"\n");
     EXPECT_EQ(Tool({"value", "color"}).Output, "\"\"\n");
     EXPECT_EQ(Tool({"value", "Empty"}).Output, "\"\"\n");
@@ -182,6 +183,74 @@ TEST_F(ServerLink, ValuesNamesAndQueries)
     EXPECT_EQ(Tool({"--no-server", "value", "ValdoraWorkArea"}).Output, "\"" + folder + "\"\n");
     EXPECT_EQ(Tool({"--no-server", "value", "ValdoraHomeDir"}).Output, "\"" + folder + "\"\n");
     EXPECT_EQ(Tool({"--no-server", "value", "Color"}).Output, "\"\"\n");
+}
+
+TEST_F(ServerLink, FolderValuesAreAbsoluteWithTheirSeparator)
+{
+    // A client appends file names to these and would resolve a relative one in its own folder.
+    const auto relative = StartServer(
+        {"--instance", "rel", "--workarea", "relwork", "--value", "ValdoraHomeDir=home/"}, Logs());
+    EXPECT_EQ(Tool({"/serverhandle=rel", "value", "ValdoraWorkArea"}).Output,
+              "\"" + (Logs() / "relwork/").string() + "\"\n");
+    EXPECT_EQ(Tool({"/serverhandle=rel", "value", "ValdoraHomeDir"}).Output,
+              "\"" + (Logs() / "home/").string() + "\"\n");
+    const auto asValue = StartServer({"--instance", "val", "--workarea", "/srv/area", "--value",
+                                      "ValdoraWorkArea=/srv/work", "--value", "ValdoraHomeDir=/srv/home"});
+    EXPECT_EQ(Tool({"/serverhandle=val", "value", "ValdoraWorkArea"}).Output, "\"/srv/work/\"\n");
+    EXPECT_EQ(Tool({"/serverhandle=val", "value", "ValdoraHomeDir"}).Output, "\"/srv/home/\"\n");
+
+    // An empty folder would be answered as "/", the root.
+    for (const std::string_view option : {"--workarea", "--value"}) {
+        ChildGuard refused(
+            {MENTIX_SERVER, std::string(option), option == "--value" ? "ValdoraWorkArea=" : ""}, Logs());
+        EXPECT_EQ(refused.Wait(), 2) << option;
+        EXPECT_NE(refused.Errors().find("needs a folder"), std::string::npos) << refused.Errors();
+    }
+}
+
+TEST_F(ServerLink, OneServerPerInstanceText)
+{
+    const auto other = StartServer({"--instance", "other"});
+    std::vector<std::unique_ptr<ChildGuard>> servers;
+    for (int i = 0; i < 4; ++i)
+        servers.push_back(
+            std::make_unique<ChildGuard>(std::vector<std::string>{MENTIX_SERVER, "--instance", "one",
+                                                                  "--value", "Who=" + std::to_string(i)},
+                                         Logs()));
+    const auto running = [&] {
+        return std::count_if(servers.begin(), servers.end(), [](auto& server) { return server->Running(); });
+    };
+    EXPECT_TRUE(WaitFor([&] { return running() <= 1; }));
+    ASSERT_EQ(running(), 1);
+    std::string who;
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        if (servers[i]->Running()) {
+            who = "\"" + std::to_string(i) + "\"\n";
+            continue;
+        }
+        EXPECT_EQ(servers[i]->Wait(), 1);
+        EXPECT_NE(servers[i]->Errors().find("a server with the instance text \"one\" is already running"),
+                  std::string::npos)
+            << servers[i]->Errors();
+    }
+    EXPECT_TRUE(WaitFor([&] { return Tool({"/serverhandle=one", "value", "Who"}).Output == who; }));
+    EXPECT_TRUE(other->Running());
+
+    // The claim ends with the server.
+    for (const auto& server : servers) {
+        if (server->Running()) {
+            server->Signal(SIGTERM);
+            EXPECT_EQ(server->Wait(), 0);
+        }
+    }
+    EXPECT_TRUE(StartServer({"--instance", "one"})->Running());
+
+    const auto plain = StartServer();
+    ChildGuard second({MENTIX_SERVER}, Logs());
+    EXPECT_EQ(second.Wait(), 1);
+    EXPECT_NE(second.Errors().find("a server without an instance text is already running"), std::string::npos)
+        << second.Errors();
+    EXPECT_TRUE(plain->Running());
 }
 
 TEST_F(ServerLink, ServerInstanceText)

@@ -1,7 +1,10 @@
 // mentix-server: the resident server that textbook programs talk to through message windows.
 #include "TMentixServer.h"
 
+#include "platform/MessageWindow.h"
+#include "platform/NamedMutex.h"
 #include "platform/PlatformError.h"
+#include "serverlink/MentixCodes.h"
 
 #include <cerrno>
 #include <csignal>
@@ -9,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
@@ -23,13 +27,13 @@ const char* const kHelp =
     "and ask for files, names and values. It runs until SIGTERM or SIGINT, then tells every\n"
     "registered program that the server is going down and exits 0. Telling a program waits until\n"
     "that program has handled the message; a second SIGTERM or SIGINT ends the server at once\n"
-    "(exit 0) without waiting for the rest.\n"
+    "(exit 0) without waiting for the rest. A second server with the same instance text does\n"
+    "not start (exit 1).\n"
     "\n"
     "options:\n"
     "  --instance TEXT     server instance text (what ViewerHandle or /serverhandle= names)\n"
     "  --files DIR         folder whose files are served, read-only; names never reach outside it\n"
-    "  --workarea DIR      answer of the value \"ValdoraWorkArea\" (a \"/\" is appended when missing;\n"
-    "                      default: the current folder)\n"
+    "  --workarea DIR      answer of the value \"ValdoraWorkArea\" (default: the current folder)\n"
     "  --value NAME=TEXT   answer TEXT for the value NAME (repeatable; exact names)\n"
     "  --verbose           one line per request on stderr\n"
     "  --help              this text\n"
@@ -37,6 +41,9 @@ const char* const kHelp =
     "Answers: a program's file name is held as its file-name part with \".exe\" (so its language\n"
     "file is NAME.itl in the files folder); a query text is answered with itself; programs are\n"
     "started without a shell, their parameters split into words as a shell would split them.\n"
+    "The folder values \"ValdoraWorkArea\" (from --workarea or --value, the last one counts) and\n"
+    "\"ValdoraHomeDir\" are answered as absolute folders ending in \"/\"; a relative folder is\n"
+    "taken from the server's current folder.\n"
     "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID).\n";
 
 // The write end of the self-pipe and the number of stop signals so far; a signal handler can
@@ -71,10 +78,63 @@ std::string WithSlash(std::string folder)
     return folder;
 }
 
+// Clients append file names to a folder value directly, and would resolve a relative one against
+// their own folder: so it is answered absolute and with its separator. Empty when refused, with
+// the reason in `error`.
+std::string FolderValue(const std::string& what, const std::string& folder, std::string& error)
+{
+    if (folder.empty()) {
+        error = what + " needs a folder";
+        return {};
+    }
+    std::error_code failure;
+    const auto absolute = std::filesystem::absolute(folder, failure);
+    if (failure) {
+        error = what + ": '" + folder + "': " + failure.message();
+        return {};
+    }
+    return WithSlash(absolute.string());
+}
+
+// The values that name a folder, as the client's own answers without a server do.
+bool IsFolderValue(const std::string& name)
+{
+    return name == "ValdoraWorkArea" || name == "ValdoraHomeDir";
+}
+
+// Applies one option that takes a value; an error text, or empty when it is fine.
+std::string ApplyOption(const std::string& option, const std::string& value, ServerSettings& settings)
+{
+    std::string error;
+    if (option == "--instance") {
+        settings.Instance = value;
+    } else if (option == "--files") {
+        std::error_code failure;
+        if (!std::filesystem::is_directory(value, failure))
+            return "--files: '" + value + "' is not a folder";
+        const auto folder = std::filesystem::absolute(value, failure);
+        if (failure)
+            return "--files: '" + value + "': " + failure.message();
+        settings.Files = ServedFiles(folder);
+    } else if (option == "--workarea") {
+        settings.WorkArea = FolderValue(option, value, error);
+    } else {
+        const auto equals = value.find('=');
+        if (equals == std::string::npos || equals == 0)
+            return "--value needs NAME=TEXT";
+        const std::string name = value.substr(0, equals);
+        std::string text = value.substr(equals + 1);
+        if (IsFolderValue(name))
+            text = FolderValue("--value " + name, text, error);
+        // The work area has one home, so the last of --workarea and --value sets it.
+        (name == "ValdoraWorkArea" ? settings.WorkArea : settings.Values[name]) = text;
+    }
+    return error;
+}
+
 // Fills `settings` from the arguments; an error text, or empty when they are fine.
 std::string ParseArguments(int argc, char** argv, ServerSettings& settings, bool& help)
 {
-    bool workAreaGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -89,28 +149,11 @@ std::string ParseArguments(int argc, char** argv, ServerSettings& settings, bool
             return "unknown option '" + option + "'";
         if (i + 1 >= argc)
             return option + " needs a value";
-        const std::string value = argv[++i];
-        if (option == "--instance") {
-            settings.Instance = value;
-        } else if (option == "--files") {
-            std::error_code error;
-            if (!std::filesystem::is_directory(value, error))
-                return "--files: '" + value + "' is not a folder";
-            const auto folder = std::filesystem::absolute(value, error);
-            if (error)
-                return "--files: '" + value + "': " + error.message();
-            settings.Files = ServedFiles(folder);
-        } else if (option == "--workarea") {
-            settings.WorkArea = WithSlash(value);
-            workAreaGiven = true;
-        } else {
-            const auto equals = value.find('=');
-            if (equals == std::string::npos || equals == 0)
-                return "--value needs NAME=TEXT";
-            settings.Values[value.substr(0, equals)] = value.substr(equals + 1);
-        }
+        const std::string error = ApplyOption(option, argv[++i], settings);
+        if (!error.empty())
+            return error;
     }
-    if (!workAreaGiven) {
+    if (settings.WorkArea.empty()) {
         // The current folder may have been removed under us.
         std::error_code error;
         const auto current = std::filesystem::current_path(error);
@@ -144,8 +187,27 @@ bool InstallSignalPipe(int& readEnd)
            ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
 }
 
+// Makes this the one server of its instance text for the life of the returned lock: clients
+// reach only one window of a class, so a second server would take some of them and leave the
+// others to the first. nullptr, with the reason told, when another server is there.
+std::unique_ptr<NamedMutex> ClaimInstance(const std::string& instance)
+{
+    const std::string windowClass = mentix::kServerWindowClass + instance;
+    auto claim = NamedMutex::TryAcquire(windowClass);
+    // Also a server window of some other program: its clients would be split just the same.
+    if (claim != nullptr && FindWindow(windowClass, mentix::kServerWindowName + instance) == 0)
+        return claim;
+    const std::string which =
+        instance.empty() ? "without an instance text" : "with the instance text \"" + instance + "\"";
+    std::fprintf(stderr, "mentix-server: a server %s is already running\n", which.c_str());
+    return nullptr;
+}
+
 int Run(ServerSettings settings)
 {
+    const auto claim = ClaimInstance(settings.Instance);
+    if (claim == nullptr)
+        return 1;
     int signalRead = -1;
     if (!InstallSignalPipe(signalRead)) {
         std::fprintf(stderr, "mentix-server: cannot watch for signals: %s\n", std::strerror(errno));
