@@ -20,22 +20,32 @@
 
 namespace {
 
+// How a program is started besides its arguments.
+struct Launch
+{
+    // Beside the private runtime, configuration and home folders; no DISPLAY in any case.
+    std::vector<std::string> Environment{"QT_QPA_PLATFORM=offscreen"};
+    std::filesystem::path Errors = "/dev/null"; // where stderr goes
+    const char* Path = BYTESCOPE_PROGRAM;
+};
+
 // A started bytescope; stopped and reaped when the object goes, also when a test fails.
 class Program
 {
 public:
     Program(const std::vector<std::string>& args, const std::filesystem::path& runtimeFolder,
-            const std::filesystem::path& output, const char* program = BYTESCOPE_PROGRAM)
+            const std::filesystem::path& output, const Launch& launch = {})
     {
-        std::vector<std::string> argv{program};
+        std::vector<std::string> argv{launch.Path};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> argp;
         for (auto& a : argv)
             argp.push_back(a.data());
         argp.push_back(nullptr);
-        std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtimeFolder.string(),
+        std::vector<std::string> env{"XDG_RUNTIME_DIR=" + runtimeFolder.string(),
                                      "XDG_CONFIG_DIRS=" + runtimeFolder.string(),
                                      "HOME=" + runtimeFolder.string(), "PATH=/usr/bin:/bin"};
+        env.insert(env.end(), launch.Environment.begin(), launch.Environment.end());
         std::vector<char*> envp;
         for (auto& e : env)
             envp.push_back(e.data());
@@ -43,7 +53,8 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, launch.Errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
         const int error = posix_spawn(&FPid, argp[0], &actions, nullptr, argp.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (error != 0)
@@ -156,12 +167,59 @@ TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
     EXPECT_TRUE(first.Running());
 }
 
+// A start that fails says why, as the error box would (caption: text) with no one to see a box,
+// and ends with exit code 1: no abort, no core dump.
+TEST(Program, FailedStartsAreReportedAndEndWithExitCodeOne)
+{
+    TempDir dir;
+    const auto run = [&dir](const std::string& name, const std::filesystem::path& runtime,
+                            const Launch& launch) {
+        Launch reported = launch;
+        reported.Errors = dir / (name + ".err");
+        Program program({}, runtime, dir / (name + ".out"), reported);
+        EXPECT_EQ(program.Wait(), 1) << name;
+        EXPECT_EQ(ReadFileBytes(dir / (name + ".out")), "") << name;
+        return ReadFileBytes(dir / (name + ".err"));
+    };
+    const auto expectOneLine = [](const std::string& errors, const std::string& part) {
+        EXPECT_EQ(errors.rfind("Bytescope: ", 0), 0u) << errors;
+        EXPECT_EQ(errors.find('\n'), errors.size() - 1) << errors;
+        EXPECT_NE(errors.find(part), std::string::npos) << errors;
+    };
+
+    const auto folder = [&dir](const std::string& name) {
+        std::filesystem::create_directory(dir / name);
+        ::chmod((dir / name).c_str(), 0700);
+        return dir / name;
+    };
+
+    // A runtime folder that others may enter is refused, so no server link can be made.
+    const auto open = folder("open");
+    std::filesystem::create_directory(open / "mentix");
+    ::chmod((open / "mentix").c_str(), 0755);
+    expectOneLine(run("open", open, {}), "");
+
+    // The server instance named by a value of a type that cannot name one.
+    const auto typed = folder("typed");
+    std::filesystem::create_directory(typed / "Norvane");
+    WriteFileBytes(typed / "Norvane" / "valdora.conf", "[demon]\nViewerHandle=dword:00000001\n");
+    expectOneLine(run("typed", typed, {}), "ViewerHandle");
+
+    // No display for the platform asked for: Qt's own words, then ours.
+    Launch x11;
+    x11.Environment = {"QT_QPA_PLATFORM=xcb"};
+    const std::string errors = run("x11", folder("x11"), x11);
+    EXPECT_NE(errors.find("bytescope: no window system to show the trainer on"), std::string::npos) << errors;
+}
+
 TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrder)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
+    Launch launch;
+    launch.Path = BYTESCOPE_TOOL;
     Program tool({"itl", "template", "--out", (dir / "template.itl").string()}, runtime, dir / "out.txt",
-                 BYTESCOPE_TOOL);
+                 launch);
     ASSERT_EQ(tool.Wait(), 0);
     std::string expected;
     for (const char* key : {"ASCII Encoding", "Info", "Exit", "Binary", "ASCII", "Explain", "AppIconName",
