@@ -29,9 +29,9 @@ const char* const kUsage =
     "\n"
     "options:\n"
     "  --screenshots DIR  save the About box at start and the main window after a few steps as\n"
-    "                     PNG files in DIR, print their paths and end (works without a display\n"
-    "                     on QT_QPA_PLATFORM=offscreen)\n"
-    "  --help             show this text and end\n"
+    "                     PNG files in DIR, print their paths and end; also while the trainer\n"
+    "                     runs, and without a display (on Qt's offscreen platform)\n"
+    "  -h, --help         show this text and end\n"
     "  --version          show the version and end\n";
 
 struct Options
@@ -44,7 +44,7 @@ struct Options
 std::optional<int> ReadOptions(int argc, char** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(kUsage, stdout);
             return 0;
         }
@@ -61,6 +61,15 @@ std::optional<int> ReadOptions(int argc, char** argv, Options& options)
         }
     }
     return std::nullopt;
+}
+
+// Screenshots need no one to look at the screen, so without a display they are taken on Qt's
+// offscreen platform; a platform the user chose is kept.
+void ChoosePlatformForScreenshots()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 // Qt ends the process with abort(), and a core dump, when it cannot open its platform (no
@@ -104,10 +113,13 @@ int RunTrainer(TApplication& application, const Options& options)
         QDir().mkpath(options.Screenshots);
         application.SetErrorsToStderr(true); // nobody is there to press OK
     }
+    // Screenshots are no second start of the trainer: they are taken beside a running one.
+    TFrmMainSetup setup;
+    setup.MultiStart = screenshots;
     std::unique_ptr<TFrmMain> FrmMain;
     std::unique_ptr<TFrmAbout> FrmAbout;
     try {
-        FrmMain = std::make_unique<TFrmMain>();
+        FrmMain = std::make_unique<TFrmMain>(setup);
         FrmAbout = std::make_unique<TFrmAbout>();
     } catch (...) {
         // Without its windows the program has nothing to run: the error is reported, then it ends.
@@ -133,6 +145,8 @@ int main(int argc, char** argv)
     Options options;
     if (const std::optional<int> done = ReadOptions(argc, argv, options))
         return *done;
+    if (!options.Screenshots.isEmpty())
+        ChoosePlatformForScreenshots();
     const std::unique_ptr<TApplication> application = StartApplication(argc, argv);
     return RunTrainer(*application, options);
 }

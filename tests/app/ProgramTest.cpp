@@ -124,12 +124,14 @@ TEST(Program, HelpAndVersionAnswerOnStdoutAndEnd)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
-    {
-        Program help({"--help"}, runtime, dir / "help.txt");
-        ASSERT_TRUE(help.Started());
-        EXPECT_EQ(help.Wait(), 0);
+    for (const char* help : {"--help", "-h"}) {
+        {
+            Program program({help}, runtime, dir / "help.txt");
+            ASSERT_TRUE(program.Started());
+            EXPECT_EQ(program.Wait(), 0) << help;
+        }
+        EXPECT_EQ(ReadFileBytes(dir / "help.txt").rfind("usage: bytescope", 0), 0u) << help;
     }
-    EXPECT_EQ(ReadFileBytes(dir / "help.txt").rfind("usage: bytescope", 0), 0u);
     {
         Program version({"--version"}, runtime, dir / "version.txt");
         EXPECT_EQ(version.Wait(), 0);
@@ -137,11 +139,14 @@ TEST(Program, HelpAndVersionAnswerOnStdoutAndEnd)
     EXPECT_EQ(ReadFileBytes(dir / "version.txt"), "Bytescope 1.0\n");
 }
 
+// Without a display (nor a platform chosen) the program picks the offscreen one itself.
 TEST(Program, ScreenshotsOfBothWindowsWithoutADisplay)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
-    Program program({"--screenshots", (dir / "shots").string()}, runtime, dir / "out.txt");
+    Launch launch;
+    launch.Environment.clear();
+    Program program({"--screenshots", (dir / "shots").string()}, runtime, dir / "out.txt", launch);
     ASSERT_EQ(program.Wait(), 0);
     EXPECT_EQ(ReadFileBytes(dir / "out.txt"),
               (dir / "shots" / "about.png").string() + "\n" + (dir / "shots" / "main.png").string() + "\n");
@@ -149,7 +154,7 @@ TEST(Program, ScreenshotsOfBothWindowsWithoutADisplay)
     EXPECT_GT(std::filesystem::file_size(dir / "shots" / "main.png"), 1000u);
 }
 
-TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
+TEST(Program, SecondStartEndsAtOnceButScreenshotsAreTakenBesideTheRunningTrainer)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
@@ -160,11 +165,19 @@ TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(LockHeld(runtime));
 
-    Program second({"--screenshots", (dir / "second").string(), "a parameter"}, runtime, dir / "second.txt");
+    // Had the second start shown its About box, the probe would have said so on stdout.
+    Launch probed;
+    probed.Environment.push_back("BYTESCOPE_STARTUP_PROBE=1");
+    Program second({"a parameter"}, runtime, dir / "second.txt", probed);
     EXPECT_EQ(second.Wait(), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "second")); // no window was ever shown
     EXPECT_EQ(ReadFileBytes(dir / "second.txt"), "");
+
+    Program shots({"--screenshots", (dir / "shots").string()}, runtime, dir / "shots.txt");
+    EXPECT_EQ(shots.Wait(), 0);
+    EXPECT_GT(std::filesystem::file_size(dir / "shots" / "about.png"), 1000u);
+    EXPECT_GT(std::filesystem::file_size(dir / "shots" / "main.png"), 1000u);
     EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(LockHeld(runtime));
 }
 
 // A start that fails says why, as the error box would (caption: text) with no one to see a box,
