@@ -89,8 +89,8 @@ private:
         std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
         if (type != QtFatalMsg)
             return;
-        std::fputs("bytescope: no window system to show the trainer on; "
-                   "bytescope --screenshots DIR works without a display\n",
+        std::fputs("bytescope: no window system to show the trainer on (without a display, "
+                   "bytescope --screenshots DIR takes its pictures on QT_QPA_PLATFORM=offscreen)\n",
                    stderr);
         std::fflush(stdout);
         std::fflush(stderr);
