@@ -2,6 +2,11 @@
 
 #include "controls/qt/QtBridge.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
 #include <vector>
 
 TFont StoredFont(const std::string& name, int height, TFontStyles style, TColor color, TFontCharset charset)
@@ -45,6 +50,44 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption,
     label->setAlignment(alignment);
     label->setGeometry(bounds);
     return label;
+}
+
+namespace {
+
+// The start of a span of `length` moved into [areaStart, areaStart + areaLength) by as little as
+// it takes; one too long for the area starts where the area does.
+int FitSpan(int start, int length, int areaStart, int areaLength)
+{
+    if (length >= areaLength)
+        return areaStart;
+    return std::clamp(start, areaStart, areaStart + areaLength - length);
+}
+
+} // namespace
+
+QRect FitInto(const QRect& frame, const QRect& area)
+{
+    QRect fitted = frame;
+    fitted.moveTo(FitSpan(frame.x(), frame.width(), area.x(), area.width()),
+                  FitSpan(frame.y(), frame.height(), area.y(), area.height()));
+    return fitted;
+}
+
+void KeepOnScreen(QWidget* window)
+{
+    QRect frame = window->frameGeometry();
+    // Before its first showing the window system has not told us the frame yet.
+    if (frame == window->geometry() && window->windowHandle() != nullptr)
+        frame = frame.marginsAdded(window->windowHandle()->frameMargins());
+    const QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect fitted = FitInto(frame, screen->availableGeometry());
+    // Moved by its inner rectangle: before the first showing, move() and pos() may still mean it.
+    if (fitted != frame)
+        window->setGeometry(window->geometry().translated(fitted.topLeft() - frame.topLeft()));
 }
 
 namespace {

@@ -28,6 +28,16 @@ void ApplyColor(QWidget* control, QPalette::ColorRole role, TColor color);
 QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption, Qt::Alignment alignment,
                   const QRect& bounds);
 
+// Where a window of `frame` (its outer bounds) goes so that it lies in `area`: where it is when
+// it fits, otherwise moved by as little as it takes. A window larger than the area keeps its
+// top or left edge on the area's, so that its title bar and first controls can be reached.
+QRect FitInto(const QRect& frame, const QRect& area);
+
+// Moves a window that would reach beyond the available part of its screen (the screen under its
+// middle, else the primary one) onto it, as FitInto says. Stored positions are made for one
+// screen size; a smaller or scaled desktop must not leave the window where nothing brings it back.
+void KeepOnScreen(QWidget* window);
+
 // Keyboard focus moves through the controls in the order given. A control that takes no focus
 // itself is entered through its descendants that do, in their creation order (a radio group
 // through its buttons, of which Tab visits the chosen one).

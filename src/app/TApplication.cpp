@@ -6,6 +6,7 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -45,7 +46,26 @@ void TApplication::HandleException(std::exception_ptr error)
         OnErrorBox(FTitle, text);
         return;
     }
+    if (FErrorsToStderr || !HasDisplay()) {
+        // A modal box that nobody can see would wait for ever; the texts are Windows-1252 bytes.
+        const QByteArray line = (ToQString(FTitle) + QStringLiteral(": ") + ToQString(text)).toLocal8Bit();
+        std::fprintf(stderr, "%s\n", line.constData());
+        std::fflush(stderr);
+        return;
+    }
     QMessageBox::critical(activeWindow(), ToQString(FTitle), ToQString(text));
+}
+
+int TApplication::ReportStartFailure(std::exception_ptr error)
+{
+    HandleException(error);
+    return 1;
+}
+
+bool TApplication::HasDisplay() const
+{
+    const QString platform = platformName();
+    return platform != QLatin1String("offscreen") && !platform.startsWith(QLatin1String("minimal"));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

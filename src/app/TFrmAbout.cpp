@@ -7,6 +7,7 @@
 #include "controls/hyperlink/TUrlLab.h"
 #include "controls/qt/QtBridge.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -123,9 +124,15 @@ void TFrmAbout::showEvent(QShowEvent* event)
 
 void TFrmAbout::CentreOnScreen()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    // Opened through Info, the box comes up on the screen the learner is working on.
+    const QWidget* active = QApplication::activeWindow();
+    const QScreen* screen = active != nullptr && active != this ? active->screen() : nullptr;
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    const QRect area = screen->geometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    const QRect area = screen->availableGeometry();
+    QRect box(QPoint(), frameGeometry().size());
+    box.moveCenter(area.center());
+    move(FitInto(box, area).topLeft());
 }

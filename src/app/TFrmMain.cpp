@@ -357,8 +357,10 @@ void TFrmMain::UpdateDisplays()
 
 void TFrmMain::showEvent(QShowEvent* event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        KeepOnScreen(this);
         Guarded([this] { FormShow(); });
+    }
     QWidget::showEvent(event);
 }
 

@@ -17,10 +17,12 @@ class TPanel;
 class TRadioGroup;
 class TRasterLab;
 
-// How the main window is built where it differs from its stored contents: only tests change it.
+// How the main window is built where it differs from its stored contents: tests change it, and
+// the screenshot run switches MultiStart on.
 struct TFrmMainSetup
 {
-    // Off: a second window in the same process would end it under the single-instance rule.
+    // Off: a second window in the same process would end it under the single-instance rule; a
+    // screenshot run beside a running trainer likewise.
     bool MultiStart = false;
     // A language file's bytes loaded into the server link's engine before its load-time steps
     // run; a language file beside the program still takes precedence.

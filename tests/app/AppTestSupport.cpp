@@ -59,6 +59,7 @@ AboutSnapshot Trainer::WhileAboutOpens(const std::function<void()>& action)
             return;
         snapshot.Shown = true;
         snapshot.MainOnScreen = FMain->windowHandle() != nullptr && FMain->windowHandle()->isVisible();
+        snapshot.Frame = about.frameGeometry();
         snapshot.Title = about.windowTitle();
         snapshot.Name = about.LblName()->text();
         snapshot.Version = about.LblVersion()->text();

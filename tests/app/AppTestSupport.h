@@ -4,6 +4,7 @@
 #include "app/TFrmAbout.h"
 #include "app/TFrmMain.h"
 
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -16,6 +17,7 @@ struct AboutSnapshot
 {
     bool Shown = false;
     bool MainOnScreen = false; // whether the main window was already on the screen meanwhile
+    QRect Frame;               // where the box stood, with its frame
     QString Title;
     QString Name;
     QString Version;

@@ -20,22 +20,32 @@
 
 namespace {
 
+// How a program is started besides its arguments.
+struct Launch
+{
+    // Beside the private runtime, configuration and home folders; no DISPLAY in any case.
+    std::vector<std::string> Environment{"QT_QPA_PLATFORM=offscreen"};
+    std::filesystem::path Errors = "/dev/null"; // where stderr goes
+    const char* Path = BYTESCOPE_PROGRAM;
+};
+
 // A started bytescope; stopped and reaped when the object goes, also when a test fails.
 class Program
 {
 public:
     Program(const std::vector<std::string>& args, const std::filesystem::path& runtimeFolder,
-            const std::filesystem::path& output, const char* program = BYTESCOPE_PROGRAM)
+            const std::filesystem::path& output, const Launch& launch = {})
     {
-        std::vector<std::string> argv{program};
+        std::vector<std::string> argv{launch.Path};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> argp;
         for (auto& a : argv)
             argp.push_back(a.data());
         argp.push_back(nullptr);
-        std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtimeFolder.string(),
+        std::vector<std::string> env{"XDG_RUNTIME_DIR=" + runtimeFolder.string(),
                                      "XDG_CONFIG_DIRS=" + runtimeFolder.string(),
                                      "HOME=" + runtimeFolder.string(), "PATH=/usr/bin:/bin"};
+        env.insert(env.end(), launch.Environment.begin(), launch.Environment.end());
         std::vector<char*> envp;
         for (auto& e : env)
             envp.push_back(e.data());
@@ -43,7 +53,8 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, launch.Errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
         const int error = posix_spawn(&FPid, argp[0], &actions, nullptr, argp.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (error != 0)
@@ -113,12 +124,14 @@ TEST(Program, HelpAndVersionAnswerOnStdoutAndEnd)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
-    {
-        Program help({"--help"}, runtime, dir / "help.txt");
-        ASSERT_TRUE(help.Started());
-        EXPECT_EQ(help.Wait(), 0);
+    for (const char* help : {"--help", "-h"}) {
+        {
+            Program program({help}, runtime, dir / "help.txt");
+            ASSERT_TRUE(program.Started());
+            EXPECT_EQ(program.Wait(), 0) << help;
+        }
+        EXPECT_EQ(ReadFileBytes(dir / "help.txt").rfind("usage: bytescope", 0), 0u) << help;
     }
-    EXPECT_EQ(ReadFileBytes(dir / "help.txt").rfind("usage: bytescope", 0), 0u);
     {
         Program version({"--version"}, runtime, dir / "version.txt");
         EXPECT_EQ(version.Wait(), 0);
@@ -126,11 +139,14 @@ TEST(Program, HelpAndVersionAnswerOnStdoutAndEnd)
     EXPECT_EQ(ReadFileBytes(dir / "version.txt"), "Bytescope 1.0\n");
 }
 
+// Without a display (nor a platform chosen) the program picks the offscreen one itself.
 TEST(Program, ScreenshotsOfBothWindowsWithoutADisplay)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
-    Program program({"--screenshots", (dir / "shots").string()}, runtime, dir / "out.txt");
+    Launch launch;
+    launch.Environment.clear();
+    Program program({"--screenshots", (dir / "shots").string()}, runtime, dir / "out.txt", launch);
     ASSERT_EQ(program.Wait(), 0);
     EXPECT_EQ(ReadFileBytes(dir / "out.txt"),
               (dir / "shots" / "about.png").string() + "\n" + (dir / "shots" / "main.png").string() + "\n");
@@ -138,7 +154,7 @@ TEST(Program, ScreenshotsOfBothWindowsWithoutADisplay)
     EXPECT_GT(std::filesystem::file_size(dir / "shots" / "main.png"), 1000u);
 }
 
-TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
+TEST(Program, SecondStartEndsAtOnceButScreenshotsAreTakenBesideTheRunningTrainer)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
@@ -149,19 +165,74 @@ TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(LockHeld(runtime));
 
-    Program second({"--screenshots", (dir / "second").string(), "a parameter"}, runtime, dir / "second.txt");
+    // Had the second start shown its About box, the probe would have said so on stdout.
+    Launch probed;
+    probed.Environment.push_back("BYTESCOPE_STARTUP_PROBE=1");
+    Program second({"a parameter"}, runtime, dir / "second.txt", probed);
     EXPECT_EQ(second.Wait(), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "second")); // no window was ever shown
     EXPECT_EQ(ReadFileBytes(dir / "second.txt"), "");
+
+    Program shots({"--screenshots", (dir / "shots").string()}, runtime, dir / "shots.txt");
+    EXPECT_EQ(shots.Wait(), 0);
+    EXPECT_GT(std::filesystem::file_size(dir / "shots" / "about.png"), 1000u);
+    EXPECT_GT(std::filesystem::file_size(dir / "shots" / "main.png"), 1000u);
     EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(LockHeld(runtime));
+}
+
+// A start that fails says why, as the error box would (caption: text) with no one to see a box,
+// and ends with exit code 1: no abort, no core dump.
+TEST(Program, FailedStartsAreReportedAndEndWithExitCodeOne)
+{
+    TempDir dir;
+    const auto run = [&dir](const std::string& name, const std::filesystem::path& runtime,
+                            const Launch& launch) {
+        Launch reported = launch;
+        reported.Errors = dir / (name + ".err");
+        Program program({}, runtime, dir / (name + ".out"), reported);
+        EXPECT_EQ(program.Wait(), 1) << name;
+        EXPECT_EQ(ReadFileBytes(dir / (name + ".out")), "") << name;
+        return ReadFileBytes(dir / (name + ".err"));
+    };
+    const auto expectOneLine = [](const std::string& errors, const std::string& part) {
+        EXPECT_EQ(errors.rfind("Bytescope: ", 0), 0u) << errors;
+        EXPECT_EQ(errors.find('\n'), errors.size() - 1) << errors;
+        EXPECT_NE(errors.find(part), std::string::npos) << errors;
+    };
+
+    const auto folder = [&dir](const std::string& name) {
+        std::filesystem::create_directory(dir / name);
+        ::chmod((dir / name).c_str(), 0700);
+        return dir / name;
+    };
+
+    // A runtime folder that others may enter is refused, so no server link can be made.
+    const auto open = folder("open");
+    std::filesystem::create_directory(open / "mentix");
+    ::chmod((open / "mentix").c_str(), 0755);
+    expectOneLine(run("open", open, {}), "");
+
+    // The server instance named by a value of a type that cannot name one.
+    const auto typed = folder("typed");
+    std::filesystem::create_directory(typed / "Norvane");
+    WriteFileBytes(typed / "Norvane" / "valdora.conf", "[demon]\nViewerHandle=dword:00000001\n");
+    expectOneLine(run("typed", typed, {}), "ViewerHandle");
+
+    // No display for the platform asked for: Qt's own words, then ours.
+    Launch x11;
+    x11.Environment = {"QT_QPA_PLATFORM=xcb"};
+    const std::string errors = run("x11", folder("x11"), x11);
+    EXPECT_NE(errors.find("bytescope: no window system to show the trainer on"), std::string::npos) << errors;
 }
 
 TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrder)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
+    Launch launch;
+    launch.Path = BYTESCOPE_TOOL;
     Program tool({"itl", "template", "--out", (dir / "template.itl").string()}, runtime, dir / "out.txt",
-                 BYTESCOPE_TOOL);
+                 launch);
     ASSERT_EQ(tool.Wait(), 0);
     std::string expected;
     for (const char* key : {"ASCII Encoding", "Info", "Exit", "Binary", "ASCII", "Explain", "AppIconName",

@@ -2,6 +2,7 @@
 
 #include "app/TMemo.h"
 #include "app/TRadioGroup.h"
+#include "controls/dotmatrix/PixelImage.h"
 #include "controls/dotmatrix/TRasterLab.h"
 #include "controls/qt/QtBridge.h"
 #include "i18n/TBabelfish2000.h"
@@ -19,6 +20,9 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -51,6 +55,49 @@ void SetCode(TFrmMain& main, int code)
     for (int bit = 0; bit < 8; ++bit)
         main.RGB(bit)->SetItemIndex((code >> bit) & 1);
     ASSERT_EQ(main.Code(), code);
+}
+
+// The lit dots of the character display, in dot columns and rows from the top left lit one.
+std::set<std::pair<int, int>> LitDots(const TRasterLab& display)
+{
+    const PixelImage& image = display.Image();
+    const PixelImage::Pixel lit = PixelOf(display.ColorDotOn());
+    std::vector<std::pair<int, int>> corners; // each dot is a square of lit pixels
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if (image.At(x, y) == lit && image.At(x - 1, y) != lit && image.At(x, y - 1) != lit)
+                corners.emplace_back(x, y);
+    std::set<std::pair<int, int>> dots;
+    if (corners.empty())
+        return dots;
+    int left = corners.front().first;
+    int top = corners.front().second;
+    for (const auto& [x, y] : corners) {
+        left = std::min(left, x);
+        top = std::min(top, y);
+    }
+    for (const auto& [x, y] : corners)
+        dots.emplace((x - left) / display.CellPitch(), (y - top) / display.CellPitch());
+    return dots;
+}
+
+// Whether the dots are the outline of a rectangle, and nothing else.
+bool IsBox(const std::set<std::pair<int, int>>& dots)
+{
+    if (dots.empty())
+        return false;
+    int right = 0;
+    int bottom = 0;
+    for (const auto& [x, y] : dots) {
+        right = std::max(right, x);
+        bottom = std::max(bottom, y);
+    }
+    std::set<std::pair<int, int>> outline;
+    for (int x = 0; x <= right; ++x)
+        for (int y = 0; y <= bottom; ++y)
+            if (x == 0 || y == 0 || x == right || y == bottom)
+                outline.emplace(x, y);
+    return right >= 2 && bottom >= 2 && dots == outline;
 }
 
 } // namespace
@@ -282,16 +329,41 @@ TEST(TFrmMain, TranslationBreaksLinesOnlyInTheMemo)
     EXPECT_EQ(memo->Lines(), QStringList({QStringLiteral("p"), QStringLiteral("q"), QString()}));
 }
 
-TEST(TFrmMain, ShippedExplanationsTellPrintableCharactersFromControlCodes)
+// The explanation tells the learner what the character display shows for codes without a
+// printable character; the display, with the window's stored settings, must show just that.
+TEST(TFrmMain, ExplanationSaysWhatTheCharacterDisplayShows)
 {
     const std::vector<std::pair<const char*, std::vector<const char*>>> files{
-        {"bytescope.en.itl", {"codes 32 to 126", "0 to 31 and 127, are control codes"}},
-        {"bytescope.de.itl", {"Codes 32 bis 126", "0 bis 31 und 127, sind Steuerzeichen"}},
+        {"bytescope.en.itl",
+         {"codes 32 to 126", "0 to 31 and 127, are control codes", "shows 0 to 31 as an empty cell",
+          "and 127 as a box", "129, 141, 143, 144 and 157; the display shows them as the same box"}},
+        {"bytescope.de.itl",
+         {"Codes 32 bis 126", "0 bis 31 und 127, sind Steuerzeichen", "zeigt 0 bis 31 als leeres Feld",
+          "und 127 als K\u00e4stchen",
+          "129, 141, 143, 144 und 157; die Anzeige zeigt sie als dasselbe K\u00e4stchen"}},
     };
     for (const auto& [file, phrases] : files) {
         Trainer trainer(LanguageFile(file));
         const QString text = trainer.Main().MMExplain()->Lines().join(QLatin1Char(' '));
         for (const char* phrase : phrases)
-            EXPECT_TRUE(text.contains(QLatin1String(phrase))) << file << ": " << phrase;
+            EXPECT_TRUE(text.contains(QString::fromUtf8(phrase))) << file << ": " << phrase;
     }
+
+    Trainer trainer;
+    TFrmMain& main = trainer.Main();
+    trainer.Show();
+    const auto show = [&main](int code) {
+        SetCode(main, code);
+        return LitDots(*main.RLabAscii());
+    };
+    for (int code = 0; code <= 31; ++code)
+        EXPECT_TRUE(show(code).empty()) << "code " << code;
+    const std::set<std::pair<int, int>> box = show(127);
+    EXPECT_TRUE(IsBox(box)) << "code 127: " << box.size() << " dots";
+    for (int code : {129, 141, 143, 144, 157})
+        EXPECT_EQ(show(code), box) << "code " << code;
+    // A character the font has is no box: the check tells them apart.
+    EXPECT_FALSE(IsBox(show('A')));
+    EXPECT_FALSE(show('A').empty());
+    EXPECT_FALSE(IsBox(show('0')));
 }
