@@ -1,5 +1,7 @@
 // bytescope-tool render: paints one dot-matrix display, with no window shown, into a PNG file.
+#include "CommandOptions.h"
 #include "Commands.h"
+#include "JsonObject.h"
 #include "RenderOptions.h"
 
 #include "controls/dotmatrix/TRasterLab.h"
@@ -88,11 +90,26 @@ void Apply(const RenderOptions& o, TRasterLab& lab)
         lab.SetText(*o.Text);
 }
 
+std::string LayoutJson(const TRasterLab& lab)
+{
+    return JsonObject()
+        .Number("width", lab.Width())
+        .Number("height", lab.Height())
+        .Number("pos_x", lab.PosX())
+        .Number("pos_y", lab.PosY())
+        .Number("text_pixel_width", lab.TextPixelWidth())
+        .Number("glyph_width", lab.GlyphWidth())
+        .Number("glyph_height", lab.GlyphHeight())
+        .Number("scroll_offset_x", lab.ScrollOffsetX())
+        .Number("scroll_offset_y", lab.ScrollOffsetY())
+        .Text();
+}
+
 } // namespace
 
 int RunRenderCommand(const CommandArgs& args, int, char** argv)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    if (args.size() == 1 && CommandOptions::IsHelp(args[0])) {
         std::fputs(kRenderUsage, stdout);
         return 0;
     }
@@ -124,12 +141,7 @@ int RunRenderCommand(const CommandArgs& args, int, char** argv)
                           QImage::Format_RGB32);
         if (!view.save(QString::fromStdString(options.Out), "PNG"))
             return Fail(1, "render: cannot write " + options.Out);
-
-        std::printf(
-            "{\"width\": %d, \"height\": %d, \"pos_x\": %d, \"pos_y\": %d, \"text_pixel_width\": %d, "
-            "\"glyph_width\": %d, \"glyph_height\": %d, \"scroll_offset_x\": %d, \"scroll_offset_y\": %d}\n",
-            lab.Width(), lab.Height(), lab.PosX(), lab.PosY(), lab.TextPixelWidth(), lab.GlyphWidth(),
-            lab.GlyphHeight(), lab.ScrollOffsetX(), lab.ScrollOffsetY());
+        std::printf("%s\n", LayoutJson(lab).c_str());
         return 0;
     } catch (const std::exception& e) {
         return Fail(1, std::string("render: ") + e.what());
