@@ -5,10 +5,12 @@
 #include "RenderOptions.h"
 
 #include "controls/dotmatrix/TRasterLab.h"
+#include "util/Stream.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
-#include <QString>
 
 #include <cstdio>
 #include <cstdlib>
@@ -90,6 +92,26 @@ void Apply(const RenderOptions& o, TRasterLab& lab)
         lab.SetText(*o.Text);
 }
 
+// Writes the image as a PNG file. The file is named by its bytes, as given: a name that is not UTF-8
+// must not turn into another one on its way through QString.
+bool WritePng(const PixelImage& image, const std::string& path)
+{
+    const QImage view(reinterpret_cast<const uchar*>(image.Data()), image.Width(), image.Height(),
+                      image.Width() * static_cast<qsizetype>(sizeof(PixelImage::Pixel)),
+                      QImage::Format_RGB32);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !view.save(&buffer, "PNG"))
+        return false;
+    try {
+        TFileStream file(path, TFileStream::Mode::Create);
+        file.WriteBytes(std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    } catch (const EStreamError&) {
+        return false;
+    }
+    return true;
+}
+
 std::string LayoutJson(const TRasterLab& lab)
 {
     return JsonObject()
@@ -136,10 +158,7 @@ int RunRenderCommand(const CommandArgs& args, int, char** argv)
         if (image.Width() == 0 || image.Height() == 0)
             return Fail(1, "render: the display has no pixels to write (" + std::to_string(image.Width()) +
                                " x " + std::to_string(image.Height()) + ")");
-        const QImage view(reinterpret_cast<const uchar*>(image.Data()), image.Width(), image.Height(),
-                          image.Width() * static_cast<qsizetype>(sizeof(PixelImage::Pixel)),
-                          QImage::Format_RGB32);
-        if (!view.save(QString::fromStdString(options.Out), "PNG"))
+        if (!WritePng(image, options.Out))
             return Fail(1, "render: cannot write " + options.Out);
         std::printf("%s\n", LayoutJson(lab).c_str());
         return 0;
