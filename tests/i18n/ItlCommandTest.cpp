@@ -109,6 +109,13 @@ TEST(ItlCommand, GenerateWritesTheFileTheEngineWouldWrite)
     const TRun unwritable = RunTool(dir.Path(), {"generate", "-", "--out", "no/such/dir.itl", "x"});
     EXPECT_EQ(unwritable.ExitCode, 1);
     EXPECT_THAT(unwritable.Err, HasSubstr("no/such/dir.itl"));
+
+    // Arguments are bytes: a file name that is not UTF-8 is kept; a KEY that looks like an option
+    // comes after "--", and may be "--out" itself.
+    const TRun dashed =
+        RunTool(dir.Path(), {"generate", "-", "Exit", "--out=dash-\xFF.itl", "--", "-k", "--out"});
+    EXPECT_EQ(dashed.ExitCode, 0) << dashed.Err;
+    EXPECT_EQ(ReadFileBytes(dir / "dash-\xFF.itl"), "[Exit]=Exit|$$\r\n[-k]=-k|$$\r\n[--out]=--out|$$\r\n");
 }
 
 TEST(ItlCommand, FailuresAndBadUsageHaveTheirExitCodes)
@@ -129,7 +136,9 @@ TEST(ItlCommand, FailuresAndBadUsageHaveTheirExitCodes)
                                                {"dump"},
                                                {"lookup", "-"},
                                                {"generate", "-", "Exit"},
-                                               {"generate", "-", "--out"}}) {
+                                               {"generate", "-", "--out"},
+                                               {"generate", "-", "--out", "a.itl", "-k"},
+                                               {"generate", "-", "--out", "a.itl", "--out", "b.itl"}}) {
         EXPECT_EQ(RunTool(dir.Path(), args).ExitCode, 2) << ::testing::PrintToString(args);
     }
     EXPECT_EQ(RunTool(dir.Path(), {"--help"}).ExitCode, 0);

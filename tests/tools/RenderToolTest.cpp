@@ -113,12 +113,15 @@ TEST(RenderTool, SamplesAnInstalledFontAndScrolls)
     EXPECT_EQ(ascii.Out.find("\"glyph_height\": 12,"), std::string::npos) << ascii.Out;
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(169, 265));
 
+    // A file name is bytes: one that is not UTF-8 is written as given, not under a replacement character.
+    const auto scrolledPng = (dir / "scrolled-\xFF.png").string();
     const RunResult scrolled = RunTool({"--scroll", "left", "--scroll-increment", "-3", "--ticks", "5",
-                                        "--text-hex", "4142", "--proportional", "off", "--out", png},
+                                        "--text-hex", "4142", "--proportional", "off", "--out", scrolledPng},
                                        dir);
     ASSERT_EQ(scrolled.ExitCode, 0) << scrolled.Err;
     EXPECT_NE(scrolled.Out.find("\"text_pixel_width\": 65,"), std::string::npos) << scrolled.Out;
     EXPECT_NE(scrolled.Out.find("\"scroll_offset_x\": -15,"), std::string::npos) << scrolled.Out;
+    EXPECT_TRUE(ReadFileBytes(scrolledPng).starts_with("\x89PNG")) << scrolledPng;
 }
 
 TEST(RenderTool, RefusesBadOptionsWithoutWritingAFile)

@@ -1,4 +1,7 @@
+#include "CommandOptions.h"
 #include "Commands.h"
+#include "ItlOutput.h"
+#include "JsonObject.h"
 #include "JsonText.h"
 
 #include "i18n/TBabelfish2000.h"
@@ -56,8 +59,7 @@ int Dump(const CommandArgs& args)
     if (!Load(engine, args[0], false))
         return 1;
     for (std::size_t i = 0; i < engine.Keys().size(); ++i)
-        PrintLine("{\"key\": " + JsonString(engine.Keys()[i]) +
-                  ", \"text\": " + JsonString(engine.Texts()[i]) + "}");
+        PrintLine(JsonObject().String("key", engine.Keys()[i]).String("text", engine.Texts()[i]).Text());
     return 0;
 }
 
@@ -79,34 +81,26 @@ int Generate(const CommandArgs& args)
 {
     if (args.empty())
         return Fail(2, "itl generate: expected FILE --out OUT KEY...");
-    std::string out;
-    std::vector<std::string> keys;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--out" && out.empty()) {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return Fail(2, "itl generate: --out needs a file name");
-            out = args[++i];
-        } else {
-            keys.push_back(Utf8ToCp1252(args[i]));
-        }
-    }
-    if (out.empty())
+    CommandOptions options({{"out", true}}, CommandOptions::WordsEndOptions::No);
+    if (!options.Parse(args) && !options.LacksValue())
+        return Fail(2, "itl generate: unknown option " + options.Refused() +
+                           " (KEYs that start with '-' go after --)");
+    if (options.Words().empty())
+        return Fail(2, "itl generate: expected FILE --out OUT KEY...");
+    if (options.Count("out") > 1)
+        return Fail(2, "itl generate: give --out once");
+    if (options.LacksValue() || (options.Count("out") == 1 && options.Value("out").empty()))
+        return Fail(2, "itl generate: --out needs a file name");
+    if (options.Count("out") == 0)
         return Fail(2, "itl generate: expected --out OUT");
 
     TBabelfish2000 engine("");
-    if (!Load(engine, args[0], true))
+    if (!Load(engine, options.Words()[0], true))
         return 1;
     engine.SetAutoCreateItlFile(true);
-    for (const std::string& key : keys)
-        engine.Translate(key);
-    // The file goes to OUT, not to the current directory as the engine would write it when it goes.
-    engine.SetAutoCreateItlFile(false);
-    try {
-        engine.WriteItlFile(out);
-    } catch (const std::exception& error) {
-        return Fail(1, std::string("itl generate: ") + error.what());
-    }
-    return 0;
+    for (auto key = options.Words().begin() + 1; key != options.Words().end(); ++key)
+        engine.Translate(Utf8ToCp1252(*key));
+    return WriteGeneratedItlFile(engine, options.Value("out"), "itl generate");
 }
 
 } // namespace
@@ -115,7 +109,7 @@ int RunItlCommand(const CommandArgs& args, int argc, char** argv)
 {
     if (args.empty())
         return Fail(2, "itl: expected dump, lookup, generate or template (see 'itl --help')");
-    if (args[0] == "--help" || args[0] == "-h") {
+    if (CommandOptions::IsHelp(args[0])) {
         std::fputs(kItlUsage, stdout);
         return 0;
     }

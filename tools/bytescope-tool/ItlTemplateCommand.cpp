@@ -1,6 +1,8 @@
 // bytescope-tool itl template: the language file a translator starts from, listing every key of
 // the trainer's windows and its direct lookups in the order the program first misses them.
+#include "CommandOptions.h"
 #include "Commands.h"
+#include "ItlOutput.h"
 
 #include "app/TApplication.h"
 #include "app/TFrmAbout.h"
@@ -11,7 +13,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <exception>
 #include <string>
 
 namespace {
@@ -40,13 +41,14 @@ void RunFirstShow(TFrmMain& main, TFrmAbout& about)
 
 int RunItlTemplateCommand(const CommandArgs& args, int argc, char** argv)
 {
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    if (!args.empty() && CommandOptions::IsHelp(args[0])) {
         std::fputs(kTemplateUsage, stdout);
         return 0;
     }
-    if (args.size() != 2 || args[0] != "--out")
+    CommandOptions options({{"out", true}}, CommandOptions::WordsEndOptions::No);
+    if (!options.Parse(args) || !options.Words().empty() || options.Count("out") != 1)
         return Fail(2, "itl template: expected --out FILE (see 'itl template --help')");
-    const std::string out = args[1];
+    const std::string out = options.Value("out");
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -66,13 +68,5 @@ int RunItlTemplateCommand(const CommandArgs& args, int argc, char** argv)
     if (!failure.empty())
         return Fail(1, "itl template: " + failure);
 
-    TBabelfish2000& engine = *main.cliDemon()->Babelfish();
-    // The file goes to OUT, not to the current directory as the engine would write it when it goes.
-    engine.SetAutoCreateItlFile(false);
-    try {
-        engine.WriteItlFile(out);
-    } catch (const std::exception& error) {
-        return Fail(1, std::string("itl template: ") + error.what());
-    }
-    return 0;
+    return WriteGeneratedItlFile(*main.cliDemon()->Babelfish(), out, "itl template");
 }

@@ -1,5 +1,8 @@
+#include "CommandOptions.h"
 #include "Commands.h"
+#include "JsonObject.h"
 #include "JsonText.h"
+#include "NumberArgument.h"
 
 #include "platform/CommandLine.h"
 #include "serverlink/TkdbDemonClient.h"
@@ -8,7 +11,6 @@
 
 #include <QCoreApplication>
 
-#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -40,20 +42,12 @@ std::string JsonEntity(const std::unique_ptr<TEntity>& entity)
 {
     if (entity == nullptr)
         return "null";
-    return "{\"handle\": " + std::to_string(entity->Handle) +
-           ", \"mutex_handle\": " + std::to_string(entity->MutexHandle) +
-           ", \"exe_name\": " + JsonString(entity->StoredExeName()) +
-           ", \"title\": " + JsonString(entity->StoredTitle()) + "}";
-}
-
-template <typename Number>
-std::optional<Number> ParseNumber(const std::string& text)
-{
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return JsonObject()
+        .Number("handle", entity->Handle)
+        .Number("mutex_handle", entity->MutexHandle)
+        .String("exe_name", entity->StoredExeName())
+        .String("title", entity->StoredTitle())
+        .Text();
 }
 
 struct Invocation
@@ -63,19 +57,73 @@ struct Invocation
     CommandArgs Words;                           // the sub-command and its arguments
 };
 
+// The options before the sub-command. The component's own switches (/serverhandle=TEXT) may stand
+// among them; the parser takes a switch for a word, so the options after it are read again.
 Invocation Split(const CommandArgs& args, const char* program)
 {
     Invocation call;
     call.ComponentArguments.push_back(program);
-    for (const std::string& arg : args) {
-        if (call.Words.empty() && arg == "--no-server")
-            call.NoServer = true;
-        else if (call.Words.empty() && AsciiStartsWithNoCase(arg, "/serverhandle="))
-            call.ComponentArguments.push_back(arg);
-        else
-            call.Words.push_back(arg);
+    CommandArgs rest = args;
+    for (;;) {
+        CommandOptions leading({{"no-server", false}}, CommandOptions::WordsEndOptions::Yes);
+        const bool parsed = leading.Parse(rest);
+        call.NoServer = call.NoServer || leading.Count("no-server") > 0;
+        if (!parsed) {
+            // Taken for the sub-command, which is then reported as unknown.
+            call.Words = {leading.Refused()};
+            return call;
+        }
+        rest = leading.Words();
+        if (rest.empty() || !AsciiStartsWithNoCase(rest.front(), "/serverhandle=")) {
+            call.Words = rest;
+            return call;
+        }
+        call.ComponentArguments.push_back(rest.front());
+        rest.erase(rest.begin());
     }
-    return call;
+}
+
+std::optional<std::string> GetFile(TkdbDemonClient& demon, const CommandArgs& args, std::string& usageError)
+{
+    CommandOptions options({{"out", true}}, CommandOptions::WordsEndOptions::No);
+    if (!options.Parse(args) || options.Words().size() != 1 || options.Count("out") != 1) {
+        usageError = "usage: mentix get-file NAME --out FILE";
+        return std::nullopt;
+    }
+    const auto file = demon.GetFile(options.Words()[0]);
+    if (file == nullptr)
+        return JsonObject().Bool("found", false).Text();
+    TFileStream out(options.Value("out"), TFileStream::Mode::Create);
+    out.WriteBytes(file->Bytes());
+    return JsonObject()
+        .Bool("found", true)
+        .Number("size", static_cast<std::int64_t>(file->Bytes().size()))
+        .Text();
+}
+
+std::optional<std::string> Execute(TkdbDemonClient& demon, const CommandArgs& args, std::string& usageError)
+{
+    CommandOptions options({{"params", true}, {"wait", false}, {"option", true}},
+                           CommandOptions::WordsEndOptions::No);
+    const auto unexpected = [&usageError](const std::string& arg) {
+        usageError = "mentix execute: unexpected '" + arg + "'";
+        return std::nullopt;
+    };
+    if (!options.Parse(args))
+        return unexpected(options.Refused());
+    if (options.Words().empty()) {
+        usageError = "usage: mentix execute PROGRAM [--params TEXT] [--wait] [--option N]";
+        return std::nullopt;
+    }
+    if (options.Words().size() > 1)
+        return unexpected(options.Words()[1]);
+    for (const auto& [name, value] : options.Options())
+        if (name == "option" && !ParseNumber<std::int32_t>(value))
+            return unexpected("--option");
+    const std::int32_t option =
+        options.Count("option") ? *ParseNumber<std::int32_t>(options.Value("option")) : 0;
+    return std::to_string(
+        demon.ExecuteProgram(options.Words()[0], options.Value("params"), options.Count("wait") > 0, option));
 }
 
 // Runs one sub-command against the component; returns the JSON line, or throws.
@@ -106,41 +154,10 @@ std::optional<std::string> Answer(TkdbDemonClient& demon, const CommandArgs& wor
         return needs(1) ? std::optional(JsonString(demon.GetServerValue(words[1]))) : std::nullopt;
     if (command == "query")
         return needs(1) ? std::optional(JsonString(demon.QueryServerString(words[1]))) : std::nullopt;
-    if (command == "get-file") {
-        if (words.size() != 4 || words[2] != "--out") {
-            usageError = "usage: mentix get-file NAME --out FILE";
-            return std::nullopt;
-        }
-        const auto file = demon.GetFile(words[1]);
-        if (file == nullptr)
-            return std::string("{\"found\": false}");
-        TFileStream out(words[3], TFileStream::Mode::Create);
-        out.WriteBytes(file->Bytes());
-        return "{\"found\": true, \"size\": " + std::to_string(file->Bytes().size()) + "}";
-    }
-    if (command == "execute") {
-        if (words.size() < 2) {
-            usageError = "usage: mentix execute PROGRAM [--params TEXT] [--wait] [--option N]";
-            return std::nullopt;
-        }
-        std::string params;
-        bool wait = false;
-        std::int32_t option = 0;
-        for (std::size_t i = 2; i < words.size(); ++i) {
-            if (words[i] == "--wait") {
-                wait = true;
-            } else if (words[i] == "--params" && i + 1 < words.size()) {
-                params = words[++i];
-            } else if (words[i] == "--option" && i + 1 < words.size() &&
-                       ParseNumber<std::int32_t>(words[i + 1])) {
-                option = *ParseNumber<std::int32_t>(words[++i]);
-            } else {
-                usageError = "mentix execute: unexpected '" + words[i] + "'";
-                return std::nullopt;
-            }
-        }
-        return std::to_string(demon.ExecuteProgram(words[1], params, wait, option));
-    }
+    if (command == "get-file")
+        return GetFile(demon, CommandArgs(words.begin() + 1, words.end()), usageError);
+    if (command == "execute")
+        return Execute(demon, CommandArgs(words.begin() + 1, words.end()), usageError);
     usageError = "unknown mentix sub-command '" + command + "' (see mentix --help)";
     return std::nullopt;
 }
@@ -149,7 +166,7 @@ std::optional<std::string> Answer(TkdbDemonClient& demon, const CommandArgs& wor
 
 int RunMentixCommand(const CommandArgs& args, int argc, char** argv)
 {
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    if (!args.empty() && CommandOptions::IsHelp(args[0])) {
         std::fputs(kMentixUsage, stdout);
         return 0;
     }

@@ -1,12 +1,16 @@
 // bytescope-tool render: paints one dot-matrix display, with no window shown, into a PNG file.
+#include "CommandOptions.h"
 #include "Commands.h"
+#include "JsonObject.h"
 #include "RenderOptions.h"
 
 #include "controls/dotmatrix/TRasterLab.h"
+#include "util/Stream.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
-#include <QString>
 
 #include <cstdio>
 #include <cstdlib>
@@ -88,11 +92,46 @@ void Apply(const RenderOptions& o, TRasterLab& lab)
         lab.SetText(*o.Text);
 }
 
+// Writes the image as a PNG file. The file is named by its bytes, as given: a name that is not UTF-8
+// must not turn into another one on its way through QString.
+bool WritePng(const PixelImage& image, const std::string& path)
+{
+    const QImage view(reinterpret_cast<const uchar*>(image.Data()), image.Width(), image.Height(),
+                      image.Width() * static_cast<qsizetype>(sizeof(PixelImage::Pixel)),
+                      QImage::Format_RGB32);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !view.save(&buffer, "PNG"))
+        return false;
+    try {
+        TFileStream file(path, TFileStream::Mode::Create);
+        file.WriteBytes(std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    } catch (const EStreamError&) {
+        return false;
+    }
+    return true;
+}
+
+std::string LayoutJson(const TRasterLab& lab)
+{
+    return JsonObject()
+        .Number("width", lab.Width())
+        .Number("height", lab.Height())
+        .Number("pos_x", lab.PosX())
+        .Number("pos_y", lab.PosY())
+        .Number("text_pixel_width", lab.TextPixelWidth())
+        .Number("glyph_width", lab.GlyphWidth())
+        .Number("glyph_height", lab.GlyphHeight())
+        .Number("scroll_offset_x", lab.ScrollOffsetX())
+        .Number("scroll_offset_y", lab.ScrollOffsetY())
+        .Text();
+}
+
 } // namespace
 
 int RunRenderCommand(const CommandArgs& args, int, char** argv)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    if (args.size() == 1 && CommandOptions::IsHelp(args[0])) {
         std::fputs(kRenderUsage, stdout);
         return 0;
     }
@@ -119,17 +158,9 @@ int RunRenderCommand(const CommandArgs& args, int, char** argv)
         if (image.Width() == 0 || image.Height() == 0)
             return Fail(1, "render: the display has no pixels to write (" + std::to_string(image.Width()) +
                                " x " + std::to_string(image.Height()) + ")");
-        const QImage view(reinterpret_cast<const uchar*>(image.Data()), image.Width(), image.Height(),
-                          image.Width() * static_cast<qsizetype>(sizeof(PixelImage::Pixel)),
-                          QImage::Format_RGB32);
-        if (!view.save(QString::fromStdString(options.Out), "PNG"))
+        if (!WritePng(image, options.Out))
             return Fail(1, "render: cannot write " + options.Out);
-
-        std::printf(
-            "{\"width\": %d, \"height\": %d, \"pos_x\": %d, \"pos_y\": %d, \"text_pixel_width\": %d, "
-            "\"glyph_width\": %d, \"glyph_height\": %d, \"scroll_offset_x\": %d, \"scroll_offset_y\": %d}\n",
-            lab.Width(), lab.Height(), lab.PosX(), lab.PosY(), lab.TextPixelWidth(), lab.GlyphWidth(),
-            lab.GlyphHeight(), lab.ScrollOffsetX(), lab.ScrollOffsetY());
+        std::printf("%s\n", LayoutJson(lab).c_str());
         return 0;
     } catch (const std::exception& e) {
         return Fail(1, std::string("render: ") + e.what());

@@ -1,22 +1,21 @@
 #include "RenderOptions.h"
 
+#include "CommandOptions.h"
+#include "NumberArgument.h"
+
 #include "util/AsciiText.h"
 #include "util/Cp1252.h"
 
-#include <charconv>
+#include <algorithm>
+#include <functional>
 #include <map>
-#include <type_traits>
 
 namespace {
 
-bool ParseInt(const std::string& text, int min, int max, int& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return !text.empty() && ec == std::errc() && ptr == end && value >= min && value <= max;
-}
+constexpr int kMin = -1000000000;
+constexpr int kMax = 1000000000;
 
-bool ParseHexBytes(const std::string& text, std::string& bytes)
+bool ReadHexBytes(const std::string& text, std::string& bytes)
 {
     if (text.size() % 2 != 0)
         return false;
@@ -31,28 +30,6 @@ bool ParseHexBytes(const std::string& text, std::string& bytes)
     return true;
 }
 
-bool ParseColor(std::string text, TColor& color)
-{
-    if (!text.empty() && text[0] == '#')
-        text.erase(0, 1);
-    std::string rgb;
-    if (text.size() != 6 || !ParseHexBytes(text, rgb))
-        return false;
-    color = RGBColor(static_cast<std::uint8_t>(rgb[0]), static_cast<std::uint8_t>(rgb[1]),
-                     static_cast<std::uint8_t>(rgb[2]));
-    return true;
-}
-
-template <typename T>
-bool ParseChoice(const std::string& text, const std::map<std::string, T>& choices, T& value)
-{
-    const auto found = choices.find(text);
-    if (found == choices.end())
-        return false;
-    value = found->second;
-    return true;
-}
-
 const std::map<std::string, bool> kOnOff{{"on", true}, {"off", false}};
 const std::map<std::string, TFrameStyle> kFrames{{"none", fsNone},         {"simple", fsSimple},
                                                  {"lowered", fsLowered},   {"raised", fsRaised},
@@ -62,116 +39,164 @@ const std::map<std::string, TRDBlockMode> kBlocks{{"off", rdbmOff}, {"on", rdbmO
 const std::map<std::string, TRDScrollMode> kScrolls{
     {"off", rdsmOff}, {"left", rdsmLeft}, {"right", rdsmRight}, {"down", rdsmDown}, {"up", rdsmUp}};
 
+// One option of the command: its name, whether it takes a value, and how that value is read into
+// the options (false: the value is bad).
+struct Rule
+{
+    const char* Name;
+    bool TakesValue;
+    std::function<bool(const std::string& value, RenderOptions& options)> Read;
+};
+
+Rule Int(const char* name, std::optional<int> RenderOptions::*field, int min, int max)
+{
+    return {name, true, [=](const std::string& value, RenderOptions& options) {
+                const std::optional<int> number = ParseNumber(value, min, max);
+                if (number)
+                    options.*field = number;
+                return number.has_value();
+            }};
+}
+
+template <typename T>
+Rule Choice(const char* name, std::optional<T> RenderOptions::*field, const std::map<std::string, T>& choices)
+{
+    return {name, true, [field, &choices](const std::string& value, RenderOptions& options) {
+                const auto found = choices.find(value);
+                if (found != choices.end())
+                    options.*field = found->second;
+                return found != choices.end();
+            }};
+}
+
+Rule Color(const char* name, std::optional<TColor> RenderOptions::*field)
+{
+    return {name, true, [field](const std::string& value, RenderOptions& options) {
+                const std::string_view hex =
+                    value.starts_with('#') ? std::string_view(value).substr(1) : value;
+                std::string rgb;
+                if (hex.size() != 6 || !ReadHexBytes(std::string(hex), rgb))
+                    return false;
+                options.*field =
+                    RGBColor(static_cast<std::uint8_t>(rgb[0]), static_cast<std::uint8_t>(rgb[1]),
+                             static_cast<std::uint8_t>(rgb[2]));
+                return true;
+            }};
+}
+
+Rule Flag(const char* name, bool RenderOptions::*field)
+{
+    return {name, false, [field](const std::string&, RenderOptions& options) {
+                options.*field = true;
+                return true;
+            }};
+}
+
+bool ReadText(const std::string& value, RenderOptions& options)
+{
+    options.Text = Utf8ToCp1252(value);
+    return true;
+}
+
+bool ReadTextHex(const std::string& value, RenderOptions& options)
+{
+    std::string bytes;
+    if (!ReadHexBytes(value, bytes))
+        return false;
+    options.Text = bytes;
+    return true;
+}
+
+bool ReadFont(const std::string& value, RenderOptions& options)
+{
+    options.FontName = Utf8ToCp1252(value);
+    return !value.empty();
+}
+
+bool ReadTicks(const std::string& value, RenderOptions& options)
+{
+    const std::optional<int> ticks = ParseNumber(value, 0, 1000000);
+    options.Ticks = ticks.value_or(0);
+    return ticks.has_value();
+}
+
+bool ReadOut(const std::string& value, RenderOptions& options)
+{
+    options.Out = value;
+    return !value.empty();
+}
+
+const std::vector<Rule>& Rules()
+{
+    using O = RenderOptions;
+    static const std::vector<Rule> rules{
+        Int("width", &O::Width, 1, 10000),
+        Int("height", &O::Height, 1, 10000),
+        {"text", true, ReadText},
+        {"text-hex", true, ReadTextHex},
+        Int("dot-size", &O::DotSize, kMin, kMax),
+        Int("dot-spacing", &O::DotSpacing, kMin, kMax),
+        {"font", true, ReadFont},
+        Int("font-height", &O::FontHeight, -10000, 10000),
+        Flag("bold", &O::Bold),
+        Flag("italic", &O::Italic),
+        Choice("frame", &O::Frame, kFrames),
+        Choice("scheme", &O::Scheme, kSchemes),
+        Choice("block", &O::Block, kBlocks),
+        Choice("proportional", &O::Proportional, kOnOff),
+        Int("pos-x", &O::PosX, kMin, kMax),
+        Int("pos-y", &O::PosY, kMin, kMax),
+        Choice("auto-height", &O::AutoHeight, kOnOff),
+        Choice("auto-center", &O::AutoCenter, kOnOff),
+        Color("dot-on", &O::DotOn),
+        Color("dot-off", &O::DotOff),
+        Color("background", &O::Background),
+        Choice("scroll", &O::Scroll, kScrolls),
+        Int("scroll-increment", &O::ScrollIncrement, kMin, kMax),
+        Choice("scroll-loop", &O::ScrollLoop, kOnOff),
+        {"ticks", true, ReadTicks},
+        {"out", true, ReadOut},
+    };
+    return rules;
+}
+
+const Rule& RuleFor(const std::string& name)
+{
+    return *std::find_if(Rules().begin(), Rules().end(),
+                         [&name](const Rule& rule) { return name == rule.Name; });
+}
+
+// The message for an argument the parser refused: a word with one dash is no option at all, and an
+// unknown option at the very end is reported as lacking its value, as the command always did.
+std::string Refusal(const std::string& refused, const std::vector<std::string>& args)
+{
+    if (!refused.starts_with("--"))
+        return "render: unexpected argument '" + refused + "'";
+    if (refused == args.back())
+        return "render: " + refused + " needs a value";
+    return "render: unknown option " + refused;
+}
+
 } // namespace
 
 std::optional<std::string> ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& options)
 {
-    bool haveText = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (name == "--bold") {
-            options.Bold = true;
-            continue;
-        }
-        if (name == "--italic") {
-            options.Italic = true;
-            continue;
-        }
-        if (name.rfind("--", 0) != 0)
-            return "render: unexpected argument '" + name + "'";
-        if (i + 1 >= args.size())
-            return "render: " + name + " needs a value";
-        const std::string& value = args[++i];
-        const auto bad = [&] {
-            return "render: bad value for " + name + ": '" + value + "'";
-        };
-        const auto integer = [&](std::optional<int>& target, int min, int max) {
-            int number = 0;
-            if (!ParseInt(value, min, max, number))
-                return false;
-            target = number;
-            return true;
-        };
-        const auto choice = [&](auto& target, const auto& choices) {
-            typename std::remove_reference_t<decltype(choices)>::mapped_type chosen{};
-            if (!ParseChoice(value, choices, chosen))
-                return false;
-            target = chosen;
-            return true;
-        };
-        const auto color = [&](std::optional<TColor>& target) {
-            TColor parsed = 0;
-            if (!ParseColor(value, parsed))
-                return false;
-            target = parsed;
-            return true;
-        };
-        bool ok = true;
-        constexpr int kMin = -1000000000;
-        constexpr int kMax = 1000000000;
-        if (name == "--width")
-            ok = integer(options.Width, 1, 10000);
-        else if (name == "--height")
-            ok = integer(options.Height, 1, 10000);
-        else if (name == "--text" || name == "--text-hex") {
-            if (haveText)
-                return "render: give the text once, with --text or --text-hex";
-            haveText = true;
-            std::string bytes;
-            if (name == "--text")
-                bytes = Utf8ToCp1252(value);
-            else
-                ok = ParseHexBytes(value, bytes);
-            options.Text = bytes;
-        } else if (name == "--dot-size")
-            ok = integer(options.DotSize, kMin, kMax);
-        else if (name == "--dot-spacing")
-            ok = integer(options.DotSpacing, kMin, kMax);
-        else if (name == "--font") {
-            ok = !value.empty();
-            options.FontName = Utf8ToCp1252(value);
-        } else if (name == "--font-height")
-            ok = integer(options.FontHeight, -10000, 10000);
-        else if (name == "--frame")
-            ok = choice(options.Frame, kFrames);
-        else if (name == "--scheme")
-            ok = choice(options.Scheme, kSchemes);
-        else if (name == "--block")
-            ok = choice(options.Block, kBlocks);
-        else if (name == "--proportional")
-            ok = choice(options.Proportional, kOnOff);
-        else if (name == "--pos-x")
-            ok = integer(options.PosX, kMin, kMax);
-        else if (name == "--pos-y")
-            ok = integer(options.PosY, kMin, kMax);
-        else if (name == "--auto-height")
-            ok = choice(options.AutoHeight, kOnOff);
-        else if (name == "--auto-center")
-            ok = choice(options.AutoCenter, kOnOff);
-        else if (name == "--dot-on")
-            ok = color(options.DotOn);
-        else if (name == "--dot-off")
-            ok = color(options.DotOff);
-        else if (name == "--background")
-            ok = color(options.Background);
-        else if (name == "--scroll")
-            ok = choice(options.Scroll, kScrolls);
-        else if (name == "--scroll-increment")
-            ok = integer(options.ScrollIncrement, kMin, kMax);
-        else if (name == "--scroll-loop")
-            ok = choice(options.ScrollLoop, kOnOff);
-        else if (name == "--ticks") {
-            std::optional<int> ticks;
-            ok = integer(ticks, 0, 1000000);
-            options.Ticks = ticks.value_or(0);
-        } else if (name == "--out") {
-            ok = !value.empty();
-            options.Out = value;
-        } else
-            return "render: unknown option " + name;
-        if (!ok)
-            return bad();
+    std::vector<CommandOptions::Option> known;
+    for (const Rule& rule : Rules())
+        known.push_back({rule.Name, rule.TakesValue});
+    CommandOptions parsed(std::move(known), CommandOptions::WordsEndOptions::No);
+    if (!parsed.Parse(args))
+        return Refusal(parsed.Refused(), args);
+    for (const auto& [name, value] : parsed.Options()) {
+        if ((name == "text" || name == "text-hex") && options.Text)
+            return std::string("render: give the text once, with --text or --text-hex");
+        if (!RuleFor(name).Read(value, options))
+            return "render: bad value for --" + name + ": '" + value + "'";
     }
+    // After the values: a stray word mostly comes of an option that took the next one for its value
+    // ("--ticks --out F"), and that option is what to name.
+    if (!parsed.Words().empty())
+        return "render: unexpected argument '" + parsed.Words().front() + "'";
     if (options.Out.empty())
         return std::string("render: --out FILE.png is required");
     return std::nullopt;

@@ -1,8 +1,8 @@
 // bytescope-tool: command-line access to Bytescope's libraries, for users, documentation and tests.
+#include "CommandOptions.h"
 #include "Commands.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -27,7 +27,7 @@ int Fail(int code, const std::string& message)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    if (argc < 2 || CommandOptions::IsHelp(argv[1])) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
