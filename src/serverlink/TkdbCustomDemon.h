@@ -119,6 +119,7 @@ protected:
 
 private:
     void ReadParams();
+    void ReadLanguageFile();
     void WindowProc(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view block);
     void OnWindowReadable();
     void DestroyOnQuit();

@@ -25,7 +25,8 @@ class Program
 {
 public:
     Program(const std::vector<std::string>& args, const std::filesystem::path& runtimeFolder,
-            const std::filesystem::path& output, const char* program = BYTESCOPE_PROGRAM)
+            const std::filesystem::path& output, const std::string& program = BYTESCOPE_PROGRAM,
+            const std::filesystem::path& errors = "/dev/null")
     {
         std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -43,7 +44,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int error = posix_spawn(&FPid, argp[0], &actions, nullptr, argp.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (error != 0)
@@ -107,6 +108,14 @@ bool LockHeld(const std::filesystem::path& runtimeFolder)
     return held;
 }
 
+// A copy of a built program in `folder`, so that files can be put beside it.
+std::string CopyOfProgram(const std::string& program, const std::filesystem::path& folder)
+{
+    const auto copy = folder / std::filesystem::path(program).filename();
+    std::filesystem::copy_file(program, copy);
+    return copy.string();
+}
+
 } // namespace
 
 TEST(Program, HelpAndVersionAnswerOnStdoutAndEnd)
@@ -136,6 +145,21 @@ TEST(Program, ScreenshotsOfBothWindowsWithoutADisplay)
               (dir / "shots" / "about.png").string() + "\n" + (dir / "shots" / "main.png").string() + "\n");
     EXPECT_GT(std::filesystem::file_size(dir / "shots" / "about.png"), 1000u);
     EXPECT_GT(std::filesystem::file_size(dir / "shots" / "main.png"), 1000u);
+}
+
+TEST(Program, ALanguageFileThatNeverEndsIsSkippedWithOneLine)
+{
+    TempDir dir;
+    const auto runtime = PrivateRuntimeFolder(dir);
+    const std::string program = CopyOfProgram(BYTESCOPE_PROGRAM, dir.Path());
+    std::filesystem::create_symlink("/dev/zero", dir / "bytescope.itl");
+    Program start({"--screenshots", (dir / "shots").string()}, runtime, dir / "out.txt", program,
+                  dir / "err.txt");
+    ASSERT_EQ(start.Wait(), 0);
+    EXPECT_EQ(ReadFileBytes(dir / "err.txt"),
+              "The language file \"" + (dir / "bytescope.itl").string() +
+                  "\" was not loaded: The language file is larger than 64 MiB\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "shots" / "main.png"));
 }
 
 TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
