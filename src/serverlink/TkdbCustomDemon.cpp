@@ -323,7 +323,8 @@ void TkdbCustomDemon::LoadLanguageFile()
 {
     if (FDesigning)
         return;
-    ReadLanguageFile();
+    if (FLoadsLanguageFile)
+        ReadLanguageFile();
     if (FAutoTranslate && FBabelfish != nullptr && parent() != nullptr)
         TranslateComponent(*FBabelfish, parent());
 }

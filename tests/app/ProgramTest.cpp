@@ -180,16 +180,22 @@ TEST(Program, SecondStartEndsAtOnceWithZeroAndShowsNothing)
     EXPECT_TRUE(first.Running());
 }
 
-TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrder)
+TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrderWhateverLiesBesideTheTool)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
-    Program tool({"itl", "template", "--out", (dir / "template.itl").string()}, runtime, dir / "out.txt",
-                 BYTESCOPE_TOOL);
-    ASSERT_EQ(tool.Wait(), 0);
     std::string expected;
     for (const char* key : {"ASCII Encoding", "Info", "Exit", "Binary", "ASCII", "Explain", "AppIconName",
                             "HomePageURL", "$dlglanguage$", "About", "HomePage", "OK"})
         expected += std::string("[") + key + "]=" + key + "|$$\r\n";
-    EXPECT_EQ(ReadFileBytes(dir / "template.itl"), expected);
+    // The built tool, and a copy with a language file of its own name beside it.
+    const std::string copy = CopyOfProgram(BYTESCOPE_TOOL, dir.Path());
+    WriteFileBytes(dir / "bytescope-tool.itl", "[Exit]=Ende|$$[OK]=Gut|$$[$dlglanguage$]=lgGerman|$$");
+    for (const std::string& tool : {std::string(BYTESCOPE_TOOL), copy}) {
+        const auto out = dir / "template.itl";
+        Program run({"itl", "template", "--out", out.string()}, runtime, dir / "out.txt", tool);
+        ASSERT_EQ(run.Wait(), 0) << tool;
+        EXPECT_EQ(ReadFileBytes(out), expected) << tool;
+        std::filesystem::remove(out);
+    }
 }
