@@ -89,6 +89,16 @@ void TranslateObjectProperty(TBabelfish2000& engine, QObject* instance, const QM
         TranslateObject(engine, collection->Items(i));
 }
 
+// The controls of a window carry the names its stored contents give them. The objects that Qt
+// makes for itself (layouts, scroll bars, the editor and text document inside a memo, the
+// buttons of a radio group) have none, or one beginning with "qt_"; their texts mirror the
+// control's and must be neither translated a second time nor gathered as keys.
+bool IsComponent(const QObject* child)
+{
+    const QString& name = child->objectName();
+    return !name.isEmpty() && !name.startsWith(QLatin1StringView("qt_"));
+}
+
 } // namespace
 
 void TranslateComponent(TBabelfish2000& engine, QObject* component)
@@ -96,8 +106,10 @@ void TranslateComponent(TBabelfish2000& engine, QObject* component)
     TranslateObject(engine, component);
     // The list is taken once: components that a translation creates are not walked.
     const QObjectList owned = component->children();
-    for (QObject* child : owned)
-        TranslateComponent(engine, child);
+    for (QObject* child : owned) {
+        if (IsComponent(child))
+            TranslateComponent(engine, child);
+    }
 }
 
 void TranslateObject(TBabelfish2000& engine, QObject* instance)

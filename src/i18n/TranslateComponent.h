@@ -11,8 +11,10 @@ inline constexpr char kLinesPropertyInfo[] = "bytescope.linesProperty";
 // translatable when it begins with the engine's KeyPrefix ("BF_", letter case counts); it becomes
 // engine.Translate(text without the prefix), also when the table lacks the key.
 //
-// Owned components are the QObject children in creation order; published properties are the
-// Q_PROPERTYs of the class in declaration order, inherited ones first. What a property gets:
+// Owned components are the QObject children with a name (objectName) in creation order; children
+// without one, or named "qt_..." by Qt, are a control's own helpers and are not walked. Published
+// properties are the Q_PROPERTYs of the class in declaration order, inherited ones first. What a
+// property gets:
 // - QString: translated when it qualifies; "objectName" (the component's Name) never is.
 // - QStringList: lines visited from last to first; a qualifying line is replaced by its
 //   translation; lines that do not qualify stay as they are. The translation is split at CR LF
@@ -23,7 +25,7 @@ inline constexpr char kLinesPropertyInfo[] = "bytescope.linesProperty";
 // - a pointer to a TCollection (i18n/TCollection.h): every item is walked with TranslateObject.
 // - anything else (other objects, numbers, fonts, ...): untouched.
 
-// Translates `component` itself, then walks its children depth-first.
+// Translates `component` itself, then walks its named children depth-first.
 void TranslateComponent(TBabelfish2000& engine, QObject* component);
 // Translates the properties of one object, unless the engine's OnTranslateObject says no.
 void TranslateObject(TBabelfish2000& engine, QObject* instance);
