@@ -1,5 +1,6 @@
 #include "i18n/TranslateComponent.h"
 
+#include "controls/hyperlink/TUrlLab.h"
 #include "i18n/TBabelfish2000.h"
 #include "i18n/TCollection.h"
 #include "util/Stream.h"
@@ -70,6 +71,36 @@ class TLinesSample : public TSample
     Q_CLASSINFO("bytescope.linesProperty", "Lines")
 public:
     using TSample::TSample;
+};
+
+// A label that publishes QLabel's text again as Caption, and the inherited toolTip again
+// under its own name; each write through its own setters is counted.
+class TCaptioned : public QLabel
+{
+    Q_OBJECT
+    Q_CLASSINFO("bytescope.republishes", "text=Caption, toolTip = Hint")
+    Q_PROPERTY(QString Caption READ text WRITE SetCaption)
+    Q_PROPERTY(QString Hint READ toolTip WRITE SetHint)
+    Q_PROPERTY(QString statusTip READ statusTip WRITE SetStatusTip)
+public:
+    using QLabel::QLabel;
+    void SetCaption(const QString& value)
+    {
+        setText(value);
+        Writes.append(QStringLiteral("Caption=") + value);
+    }
+    void SetHint(const QString& value)
+    {
+        setToolTip(value);
+        Writes.append(QStringLiteral("Hint=") + value);
+    }
+    void SetStatusTip(const QString& value)
+    {
+        setStatusTip(value);
+        Writes.append(QStringLiteral("statusTip=") + value);
+    }
+
+    QStringList Writes;
 };
 
 // An item of a collection.
@@ -257,6 +288,39 @@ TEST(TranslateComponent, CollectionItemsAreTranslatedButOtherObjectsAreNot)
     EXPECT_EQ(second->Caption(), QStringLiteral("Two"));
     EXPECT_EQ(referenced.Caption(), QStringLiteral("BF_One"));
     EXPECT_THAT(asked, ElementsAre(window.Sample, first, second));
+}
+
+TEST(TranslateComponent, APropertyPublishedAgainIsWrittenOnceThroughTheControlsSetter)
+{
+    TBabelfish2000 engine("");
+    Load(engine, "[homepage]=A home page with a rather long name|$$");
+    std::vector<std::string> keys;
+    engine.OnTranslateKey = [&keys](TBabelfish2000&, const std::string& key, std::string&) {
+        keys.push_back(key);
+    };
+    QWidget form;
+    auto* label = new TCaptioned(QStringLiteral("BF_HomePage"), &form);
+    label->setObjectName(QStringLiteral("Label"));
+    label->setToolTip(QStringLiteral("BF_HomePage"));
+    label->setStatusTip(QStringLiteral("BF_HomePage"));
+    TranslateComponent(engine, &form);
+    // In the order of first publication: QWidget's toolTip and statusTip, then QLabel's text.
+    EXPECT_EQ(label->Writes.join(QStringLiteral(" | ")).toStdString(),
+              "Hint=A home page with a rather long name | statusTip=A home page with a rather long name | "
+              "Caption=A home page with a rather long name");
+    EXPECT_EQ(keys.size(), 3u);
+
+    // A hyperlink sized to its caption is as wide after the walk as after SetCaption.
+    auto* walked = new TUrlLab(&form);
+    walked->setObjectName(QStringLiteral("UrlLabHomepage"));
+    walked->SetCaption("BF_HomePage");
+    TUrlLab set;
+    set.SetCaption("A home page with a rather long name");
+    ASSERT_TRUE(walked->AutoSize());
+    TranslateComponent(engine, &form);
+    EXPECT_EQ(walked->Caption(), "A home page with a rather long name");
+    EXPECT_EQ(walked->width(), set.width());
+    EXPECT_GT(walked->width(), 100);
 }
 
 #include "TranslateComponentTest.moc"
