@@ -285,6 +285,7 @@ void TFrmMain::CreateServerLink(const TFrmMainSetup& setup)
     FCliDemon->SetAutoCreateItlFile(setup.AutoCreateItlFile);
     FCliDemon->SetMultiStart(setup.MultiStart);
     FCliDemon->SetUseValdoraServer(false);
+    FCliDemon->SetLoadsLanguageFile(setup.ReadLanguageFile);
     if (!setup.Language.empty()) {
         TMemoryStream language(setup.Language);
         FCliDemon->Babelfish()->LoadFromStream(language);

@@ -27,6 +27,9 @@ struct TFrmMainSetup
     // A language file's bytes loaded into the server link's engine before its load-time steps
     // run; a language file beside the program still takes precedence.
     std::string Language;
+    // Off: the server link reads no language file at all, so the windows are translated with
+    // Language alone (the tool that lists the windows' keys must not see a file beside itself).
+    bool ReadLanguageFile = true;
     // On: every key the windows look up and miss is gathered for a generated language file.
     bool AutoCreateItlFile = false;
 };

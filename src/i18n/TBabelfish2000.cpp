@@ -67,24 +67,49 @@ std::ptrdiff_t Pos(std::string_view chunk, std::string_view what)
     return index == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(index) + 1;
 }
 
-// The stream's bytes from its position up to the first short or failed read.
+// The largest language file the engine reads: as large as a message from the server may be, far
+// beyond any real table, and a bound for a device that never ends.
+constexpr std::size_t kMaxItlBytes = 64 * 1024 * 1024;
+
+std::size_t ReadSome(TStream& stream, char* buffer, std::size_t count)
+{
+    try {
+        return stream.Read(buffer, count);
+    } catch (const EStreamError&) {
+        return 0; // a failed read counts as the end of the stream
+    }
+}
+
+// What is left of a stream that knows its size; 0 for a pipe, which does not.
+std::size_t SizeHint(TStream& stream)
+{
+    try {
+        const std::int64_t left = stream.Size() - stream.Position();
+        return left > 0 ? static_cast<std::size_t>(std::min<std::int64_t>(left, kMaxItlBytes)) : 0;
+    } catch (const EStreamError&) {
+        return 0;
+    }
+}
+
+// The stream's bytes from its position to its end. A pipe hands its bytes over in pieces of any
+// size, so only a read that gives nothing (or fails) is the end.
 std::string ReadToEnd(TStream& stream)
 {
     constexpr std::size_t kBlock = 64 * 1024;
-    std::string bytes;
+    std::string bytes(SizeHint(stream) + 1, '\0'); // one more, so that the end costs no copy
+    std::size_t used = 0;
     for (;;) {
-        const std::size_t had = bytes.size();
-        bytes.resize(had + kBlock);
-        std::size_t n = 0;
-        try {
-            n = stream.Read(bytes.data() + had, kBlock);
-        } catch (const EStreamError&) {
-            n = 0;
-        }
-        bytes.resize(had + n);
-        if (n < kBlock)
-            return bytes;
+        if (used == bytes.size())
+            bytes.resize(std::max(2 * bytes.size(), used + kBlock));
+        const std::size_t n = ReadSome(stream, bytes.data() + used, bytes.size() - used);
+        if (n == 0)
+            break;
+        used += n;
+        if (used > kMaxItlBytes)
+            throw EStreamError("The language file is larger than 64 MiB");
     }
+    bytes.resize(used);
+    return bytes;
 }
 
 std::string FillParams(std::string text, std::span<const std::string> params)
@@ -96,20 +121,20 @@ std::string FillParams(std::string text, std::span<const std::string> params)
 
 } // namespace
 
-std::string NormalizeKey(std::string_view lowerCasedKey)
+std::string NormalizeKey(std::string_view key)
 {
-    // One pass does what the repeated replacements do: line breaks and tabs become blanks, each
-    // run of blanks becomes one, leading blanks go, a trailing one stays.
-    std::string key;
-    key.reserve(lowerCasedKey.size());
-    for (char c : lowerCasedKey) {
+    // One pass does what lower-casing and the repeated replacements do: line breaks and tabs
+    // become blanks, each run of blanks becomes one, leading blanks go, a trailing one stays.
+    std::string result;
+    result.reserve(key.size());
+    for (char c : key) {
         if (c == '\r' || c == '\n' || c == '\t')
             c = ' ';
-        if (c == ' ' && (key.empty() || key.back() == ' '))
+        if (c == ' ' && (result.empty() || result.back() == ' '))
             continue;
-        key.push_back(c);
+        result.push_back(AsciiLowerChar(c));
     }
-    return key;
+    return result;
 }
 
 std::string NormalizeText(std::string_view text, std::string_view appName)
@@ -117,13 +142,18 @@ std::string NormalizeText(std::string_view text, std::string_view appName)
     if (text.empty())
         return {};
     std::string result(text);
-    // Most texts hold no line break, no escape and no marker: the quick byte searches skip the
-    // passes and the copies of the replacements then.
+    // Most texts hold no line break: the library's byte search skips the pass over them.
     if (text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos)
         std::replace_if(
             result.begin(), result.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    if (result.find('\\') != std::string::npos)
-        result = ReplaceAll(result, "\\n", kLineEnd, false);
+    // The escape and the line break it stands for are both two bytes: the text is rewritten where
+    // it lies. The file's own breaks are blanks by now, so none of them is taken for the escape.
+    for (std::size_t at = result.find('\\'); at != std::string::npos; at = result.find('\\', at + 1)) {
+        if (at + 1 < result.size() && result[at + 1] == 'n') {
+            result[at] = '\r';
+            result[++at] = '\n';
+        }
+    }
     if (result.find('<') != std::string::npos)
         result = ReplaceAll(result, "<%APPNAME%>", appName, true);
     return result;
@@ -148,23 +178,24 @@ TBabelfish2000::~TBabelfish2000()
 
 void TBabelfish2000::LoadFromStream(TStream& stream)
 {
+    // Read first: a stream that cannot be read whole leaves the table as it was.
+    stream.SetPosition(0);
+    const std::string bytes = ReadToEnd(stream);
     FKeys.clear();
     FTexts.clear();
-    stream.SetPosition(0);
-    // The same chunks as reading up to each terminator in turn, from one copy of the bytes.
-    const std::string bytes = ReadToEnd(stream);
     const std::string_view all = bytes;
     for (std::size_t start = 0;;) {
-        const std::size_t hit = AsciiFindNoCase(all, kTerminator, start);
+        const std::size_t hit = all.find(kTerminator, start);
         if (hit == std::string_view::npos)
             break;
-        const std::string_view text = all.substr(start, hit + kTerminator.size() - start);
+        // The entry without its terminator: the terminator ends the text, and the first one in
+        // the entry is the one that was found.
+        const std::string_view entry = all.substr(start, hit - start);
         start = hit + kTerminator.size();
-        const std::ptrdiff_t p1 = Pos(text, "[");
-        const std::ptrdiff_t p2 = Pos(text, "]=");
-        const std::ptrdiff_t p3 = Pos(text, kTerminator);
-        FKeys.push_back(NormalizeKey(AsciiLower(Range(text, p1 + 1, p2 - 1))));
-        FTexts.push_back(NormalizeText(Range(text, p2 + 2, p3 - 1), FAppName));
+        const std::ptrdiff_t p1 = Pos(entry, "[");
+        const std::ptrdiff_t p2 = Pos(entry, "]=");
+        FKeys.push_back(NormalizeKey(Range(entry, p1 + 1, p2 - 1)));
+        FTexts.push_back(NormalizeText(Range(entry, p2 + 2, std::ssize(entry)), FAppName));
     }
 }
 

@@ -38,8 +38,10 @@ public:
     TTranslateKeyEvent OnTranslateKey;
     TTranslateObjectEvent OnTranslateObject;
 
-    // Replaces the whole table with the entries of `stream`, read from its start. The caller keeps
-    // the stream; its position is moved. A last entry without terminator is ignored.
+    // Replaces the whole table with the entries of `stream`, read from its start to its end. The
+    // caller keeps the stream; its position is moved. A last entry without terminator is ignored.
+    // A stream that cannot go to its start (a pipe already read from) or holds more than 64 MiB
+    // raises EStreamError (util/Stream.h) and leaves the table as it was; a failing read ends it.
     void LoadFromStream(TStream& stream);
 
     // The text to show for `key` (as the caller has it, without the "BF_" prefix), with the
@@ -74,6 +76,7 @@ private:
     std::string FAppName;
 };
 
-// The normalisations that loading applies, exposed for the tool and the tests.
-std::string NormalizeKey(std::string_view lowerCasedKey);
+// The normalisations that loading applies, exposed for the tool and the tests. NormalizeKey
+// lower-cases A..Z as well.
+std::string NormalizeKey(std::string_view key);
 std::string NormalizeText(std::string_view text, std::string_view appName);

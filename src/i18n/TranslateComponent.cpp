@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <vector>
+
 namespace {
 
 std::string ToBytes(const QString& text)
@@ -89,6 +91,37 @@ void TranslateObjectProperty(TBabelfish2000& engine, QObject* instance, const QM
         TranslateObject(engine, collection->Items(i));
 }
 
+// The index of the property through which the one at `index` is written: a property that the
+// class publishes again under a name of its own (kRepublishesInfo), or under the same name, is
+// read and written through the most derived declaration, so that the control's own setter runs.
+int PublishedIndex(const QMetaObject* meta, int index)
+{
+    const QByteArray name(meta->property(index).name());
+    QByteArray published = name;
+    for (int i = 0; i < meta->classInfoCount(); ++i) {
+        const QMetaClassInfo info = meta->classInfo(i);
+        if (qstrcmp(info.name(), kRepublishesInfo) != 0)
+            continue;
+        for (const QByteArray& pair : QByteArray(info.value()).split(',')) {
+            const qsizetype equals = pair.indexOf('=');
+            if (equals > 0 && pair.left(equals).trimmed() == name)
+                published = pair.mid(equals + 1).trimmed();
+        }
+    }
+    const int found = meta->indexOfProperty(published.constData());
+    return found >= 0 ? found : index;
+}
+
+// The controls of a window carry the names its stored contents give them. The objects that Qt
+// makes for itself (layouts, scroll bars, the editor and text document inside a memo, the
+// buttons of a radio group) have none, or one beginning with "qt_"; their texts mirror the
+// control's and must be neither translated a second time nor gathered as keys.
+bool IsComponent(const QObject* child)
+{
+    const QString& name = child->objectName();
+    return !name.isEmpty() && !name.startsWith(QLatin1StringView("qt_"));
+}
+
 } // namespace
 
 void TranslateComponent(TBabelfish2000& engine, QObject* component)
@@ -96,8 +129,10 @@ void TranslateComponent(TBabelfish2000& engine, QObject* component)
     TranslateObject(engine, component);
     // The list is taken once: components that a translation creates are not walked.
     const QObjectList owned = component->children();
-    for (QObject* child : owned)
-        TranslateComponent(engine, child);
+    for (QObject* child : owned) {
+        if (IsComponent(child))
+            TranslateComponent(engine, child);
+    }
 }
 
 void TranslateObject(TBabelfish2000& engine, QObject* instance)
@@ -107,9 +142,16 @@ void TranslateObject(TBabelfish2000& engine, QObject* instance)
         engine.OnTranslateObject(engine, instance, doTranslate);
     if (!doTranslate)
         return;
+    // Each property once, at the place where the class or its ancestors first publish it.
     const QMetaObject* meta = instance->metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i)
-        TranslateProperty(engine, instance, meta->property(i));
+    std::vector<bool> listed(static_cast<std::size_t>(meta->propertyCount()), false);
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const int published = PublishedIndex(meta, i);
+        if (listed[static_cast<std::size_t>(published)])
+            continue;
+        listed[static_cast<std::size_t>(published)] = true;
+        TranslateProperty(engine, instance, meta->property(published));
+    }
 }
 
 void TranslateProperty(TBabelfish2000& engine, QObject* instance, const QMetaProperty& property)

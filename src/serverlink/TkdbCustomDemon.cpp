@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -322,23 +323,37 @@ void TkdbCustomDemon::LoadLanguageFile()
 {
     if (FDesigning)
         return;
+    if (FLoadsLanguageFile)
+        ReadLanguageFile();
+    if (FAutoTranslate && FBabelfish != nullptr && parent() != nullptr)
+        TranslateComponent(*FBabelfish, parent());
+}
+
+void TkdbCustomDemon::ReadLanguageFile()
+{
     std::unique_ptr<TStream> stream;
+    std::string name;
     if (FUseValdoraServer) {
-        std::string name = GetServerFileName(FProgramPath);
+        name = GetServerFileName(FProgramPath);
         name = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0) + ".itl";
         stream = GetFile(name);
     } else {
+        name = ReplaceProgramExtension(FProgramPath, ".itl");
         try {
-            stream = std::make_unique<TFileStream>(ReplaceProgramExtension(FProgramPath, ".itl"),
-                                                   TFileStream::Mode::Read);
+            stream = std::make_unique<TFileStream>(name, TFileStream::Mode::Read);
         } catch (const std::exception&) {
             // no language file beside the program: the owner shows its keys
         }
     }
-    if (stream != nullptr)
+    if (stream == nullptr)
+        return;
+    try {
         FBabelfish->LoadFromStream(*stream);
-    if (FAutoTranslate && FBabelfish != nullptr && parent() != nullptr)
-        TranslateComponent(*FBabelfish, parent());
+    } catch (const EStreamError& error) {
+        // A file that cannot be read whole (a device that never ends) is no language file: the
+        // owner shows its keys, and whoever started the program learns why.
+        std::fprintf(stderr, "The language file \"%s\" was not loaded: %s\n", name.c_str(), error.what());
+    }
 }
 
 void TkdbCustomDemon::CheckSingleInstance()

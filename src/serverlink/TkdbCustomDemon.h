@@ -67,6 +67,9 @@ public:
     void SetMultiStart(bool value) { FMultiStart = value; }
     bool UseValdoraServer() const { return FUseValdoraServer; }
     void SetUseValdoraServer(bool value) { FUseValdoraServer = value; }
+    // Off: Loaded() reads no language file, neither beside the program nor from the server, and
+    // translates the owner with the table as it stands (a tool listing the windows' own keys).
+    void SetLoadsLanguageFile(bool value) { FLoadsLanguageFile = value; }
 
     // Index 0 is this program's path, a higher one entry `index` of Params(); anything else
     // raises EMentix "Illegal \"ParamStr\" parameter: <index>".
@@ -119,6 +122,7 @@ protected:
 
 private:
     void ReadParams();
+    void ReadLanguageFile();
     void WindowProc(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view block);
     void OnWindowReadable();
     void DestroyOnQuit();
@@ -135,6 +139,7 @@ private:
     bool FAutoTranslate = true;
     bool FMultiStart = false;
     bool FUseValdoraServer = true;
+    bool FLoadsLanguageFile = true;
     std::unique_ptr<MessageWindow> FWindow;
     std::unique_ptr<QSocketNotifier> FNotifier;
     std::unique_ptr<NamedMutex> FMutex;

@@ -40,7 +40,7 @@ TDelimitedText ReadToDelimiter(TStream& stream, std::string_view delimiter)
             result.Text.size() >= folded.size() - 1 ? result.Text.size() - (folded.size() - 1) : 0;
         result.Text.append(block, n);
         hit = AsciiFindNoCase(result.Text, folded, searchFrom);
-        if (n < kBlockSize || hit != std::string::npos)
+        if (n == 0 || hit != std::string::npos)
             break;
     }
     if (hit == std::string::npos)

@@ -54,7 +54,8 @@ public:
     virtual std::size_t Read(void* buffer, std::size_t count) = 0;
     // Writes up to `count` bytes; returns how many were written.
     virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
-    // Moves the position and returns the new one.
+    // Moves the position and returns the new one. Raises EStreamError when the stream cannot
+    // move there.
     virtual std::int64_t Seek(std::int64_t offset, SeekOrigin origin) = 0;
 
     std::int64_t Position() { return Seek(0, SeekOrigin::Current); }
@@ -91,6 +92,11 @@ private:
 };
 
 // A file opened for reading, or created (replacing an existing one) for writing.
+//
+// A pipe, a FIFO or a terminal can only be read in order. Such a stream counts its position
+// itself: asking for it, and "moving" to where the stream already stands, work as for a disk
+// file, so a reader that starts by going to 0 reads it from its start; any other move raises
+// EStreamError naming the file, as does asking for its size.
 class TFileStream : public TStream
 {
 public:
@@ -110,5 +116,11 @@ public:
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
 private:
+    std::int64_t SeekInOrder(std::int64_t offset, SeekOrigin origin) const;
+    [[noreturn]] void FailSeek(int error) const;
+
     int FFd = -1;
+    std::string FPath;
+    bool FInOrder = false;      // the file cannot seek
+    std::int64_t FPosition = 0; // bytes read and written: the position where the file cannot seek
 };

@@ -118,6 +118,14 @@ bool LockHeld(const std::filesystem::path& runtimeFolder)
     return held;
 }
 
+// A copy of a built program in `folder`, so that files can be put beside it.
+std::string CopyOfProgram(const std::string& program, const std::filesystem::path& folder)
+{
+    const auto copy = folder / std::filesystem::path(program).filename();
+    std::filesystem::copy_file(program, copy);
+    return copy.string();
+}
+
 } // namespace
 
 TEST(Program, HelpAndVersionAnswerOnStdoutAndEnd)
@@ -152,6 +160,23 @@ TEST(Program, ScreenshotsOfBothWindowsWithoutADisplay)
               (dir / "shots" / "about.png").string() + "\n" + (dir / "shots" / "main.png").string() + "\n");
     EXPECT_GT(std::filesystem::file_size(dir / "shots" / "about.png"), 1000u);
     EXPECT_GT(std::filesystem::file_size(dir / "shots" / "main.png"), 1000u);
+}
+
+TEST(Program, ALanguageFileThatNeverEndsIsSkippedWithOneLine)
+{
+    TempDir dir;
+    const auto runtime = PrivateRuntimeFolder(dir);
+    const std::string program = CopyOfProgram(BYTESCOPE_PROGRAM, dir.Path());
+    std::filesystem::create_symlink("/dev/zero", dir / "bytescope.itl");
+    Launch launch;
+    launch.Path = program.c_str();
+    launch.Errors = dir / "err.txt";
+    Program start({"--screenshots", (dir / "shots").string()}, runtime, dir / "out.txt", launch);
+    ASSERT_EQ(start.Wait(), 0);
+    EXPECT_EQ(ReadFileBytes(dir / "err.txt"),
+              "The language file \"" + (dir / "bytescope.itl").string() +
+                  "\" was not loaded: The language file is larger than 64 MiB\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "shots" / "main.png"));
 }
 
 TEST(Program, SecondStartEndsAtOnceButScreenshotsAreTakenBesideTheRunningTrainer)
@@ -225,18 +250,24 @@ TEST(Program, FailedStartsAreReportedAndEndWithExitCodeOne)
     EXPECT_NE(errors.find("bytescope: no window system to show the trainer on"), std::string::npos) << errors;
 }
 
-TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrder)
+TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrderWhateverLiesBesideTheTool)
 {
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
-    Launch launch;
-    launch.Path = BYTESCOPE_TOOL;
-    Program tool({"itl", "template", "--out", (dir / "template.itl").string()}, runtime, dir / "out.txt",
-                 launch);
-    ASSERT_EQ(tool.Wait(), 0);
     std::string expected;
     for (const char* key : {"ASCII Encoding", "Info", "Exit", "Binary", "ASCII", "Explain", "AppIconName",
                             "HomePageURL", "$dlglanguage$", "About", "HomePage", "OK"})
         expected += std::string("[") + key + "]=" + key + "|$$\r\n";
-    EXPECT_EQ(ReadFileBytes(dir / "template.itl"), expected);
+    // The built tool, and a copy with a language file of its own name beside it.
+    const std::string copy = CopyOfProgram(BYTESCOPE_TOOL, dir.Path());
+    WriteFileBytes(dir / "bytescope-tool.itl", "[Exit]=Ende|$$[OK]=Gut|$$[$dlglanguage$]=lgGerman|$$");
+    for (const std::string& tool : {std::string(BYTESCOPE_TOOL), copy}) {
+        const auto out = dir / "template.itl";
+        Launch launch;
+        launch.Path = tool.c_str();
+        Program run({"itl", "template", "--out", out.string()}, runtime, dir / "out.txt", launch);
+        ASSERT_EQ(run.Wait(), 0) << tool;
+        EXPECT_EQ(ReadFileBytes(out), expected) << tool;
+        std::filesystem::remove(out);
+    }
 }

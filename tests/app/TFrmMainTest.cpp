@@ -312,7 +312,24 @@ TEST(TFrmMain, MemoLinesKeepEveryByte)
               QStringList({QStringLiteral("A\u00A0B"), QStringLiteral("\u00A0"), QString()}));
 }
 
-TEST(TFrmMain, TranslationBreaksLinesOnlyInTheMemo)
+TEST(TFrmMain, TheWalkMeetsTheStoredComponentsOnly)
+{
+    Trainer trainer;
+    TBabelfish2000 engine("");
+    QStringList met;
+    engine.OnTranslateObject = [&met](TBabelfish2000&, QObject* instance, bool&) {
+        met.append(instance->objectName());
+    };
+    TranslateComponent(engine, &trainer.Main());
+    // Not the buttons of the selectors, nor the editor, scroll bars and text document in the memo.
+    EXPECT_EQ(
+        met.join(QLatin1Char(' ')),
+        QStringLiteral("FrmMain Panel1 SBMinus SBPlus SBSetA SBSetZ SBSetA_lc SBSetZ_lc SBSet0 BButInfo "
+                       "BButExit Panel2 Label4 RLabBin Label1 RLabAscii RGB0 RGB1 RGB2 RGB3 RGB4 RGB5 RGB6 "
+                       "RGB7 MMExplain cliDemon"));
+}
+
+TEST(TFrmMain, TranslationBreaksLinesOnlyInTheMemoAndARefusedMemoKeepsItsKey)
 {
     TBabelfish2000 engine("");
     TMemoryStream language(LanguageOf({{"x", "p\\nq"}}));
@@ -320,11 +337,26 @@ TEST(TFrmMain, TranslationBreaksLinesOnlyInTheMemo)
 
     QWidget window;
     auto* group = new TRadioGroup(&window);
+    group->setObjectName(QStringLiteral("RGB0"));
     group->SetItems({QStringLiteral("BF_x"), QStringLiteral("1")});
     auto* memo = new TMemo(&window);
+    memo->setObjectName(QStringLiteral("MMExplain"));
     memo->SetLines({QStringLiteral("BF_x"), QString()});
-    TranslateComponent(engine, &window);
 
+    // Refused, the memo keeps its key, also in the editor inside it, and no key with a line
+    // break is gathered from that editor.
+    engine.SetAutoCreateItlFile(true);
+    engine.OnTranslateObject = [memo](TBabelfish2000&, QObject* instance, bool& doTranslate) {
+        doTranslate = instance != memo;
+    };
+    TranslateComponent(engine, &window);
+    EXPECT_EQ(memo->Lines(), QStringList({QStringLiteral("BF_x"), QString()}));
+    EXPECT_EQ(memo->Editor()->toPlainText(), QStringLiteral("BF_x\n"));
+    EXPECT_TRUE(engine.OutputLines().empty());
+    engine.SetAutoCreateItlFile(false);
+
+    engine.OnTranslateObject = nullptr;
+    TranslateComponent(engine, &window);
     EXPECT_EQ(group->Items(), QStringList({QStringLiteral("p\r\nq"), QStringLiteral("1")}));
     EXPECT_EQ(memo->Lines(), QStringList({QStringLiteral("p"), QStringLiteral("q"), QString()}));
 }

@@ -7,8 +7,10 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +28,9 @@ struct TRun
 };
 
 // Runs the tool in `workDir` with `args` and waits for it; output goes through files in `workDir`.
-TRun RunTool(const std::filesystem::path& workDir, const std::vector<std::string>& args)
+// With `input`, the tool's stdin is a pipe that holds those bytes and then ends.
+TRun RunTool(const std::filesystem::path& workDir, const std::vector<std::string>& args,
+             const std::optional<std::string>& input = std::nullopt)
 {
     const std::filesystem::path out = workDir / "stdout.txt";
     const std::filesystem::path err = workDir / "stderr.txt";
@@ -42,9 +46,20 @@ TRun RunTool(const std::filesystem::path& workDir, const std::vector<std::string
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    int ends[2] = {-1, -1};
+    if (input.has_value()) {
+        // Small enough for the pipe's buffer, so it is written whole before the tool starts.
+        if (input->size() > 4096 || ::pipe2(ends, O_CLOEXEC) != 0 ||
+            ::write(ends[1], input->data(), input->size()) != static_cast<ssize_t>(input->size()))
+            return {};
+        ::close(ends[1]);
+        posix_spawn_file_actions_adddup2(&actions, ends[0], 0);
+    }
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    if (ends[0] >= 0)
+        ::close(ends[0]);
     TRun run;
     if (spawned != 0)
         return run;
@@ -75,6 +90,28 @@ TEST(ItlCommand, DumpPrintsEachEntryWithExactBytes)
 
     const TRun empty = RunTool(dir.Path(), {"dump", "de.itl", "extra"});
     EXPECT_EQ(empty.ExitCode, 2);
+}
+
+TEST(ItlCommand, PipesAndDevicesLoadOrFailWithOneLine)
+{
+    TempDir dir;
+    const std::string file = "[OK]=Okay|$$\r\n[Exit]=Ende|$$";
+    const std::string dumped =
+        "{\"key\": \"ok\", \"text\": \"Okay\"}\n{\"key\": \"exit\", \"text\": \"Ende\"}\n";
+    TRun run = RunTool(dir.Path(), {"dump", "/dev/stdin"}, file);
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, dumped);
+    run = RunTool(dir.Path(), {"lookup", "/dev/stdin", "exit"}, file);
+    EXPECT_EQ(run.Out, "\"Ende\"\n");
+
+    run = RunTool(dir.Path(), {"dump", "/dev/null"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, "");
+    // A device that never ends is cut off with a reason, not read until memory runs out.
+    run = RunTool(dir.Path(), {"dump", "/dev/zero"});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "bytescope-tool: itl: /dev/zero: The language file is larger than 64 MiB\n");
+    EXPECT_EQ(run.Out, "");
 }
 
 TEST(ItlCommand, LookupTakesUtf8KeysAndParameters)

@@ -7,6 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 
 using ::testing::ElementsAre;
@@ -20,6 +23,40 @@ void Load(TBabelfish2000& engine, const std::string& bytes)
     TMemoryStream stream(bytes);
     engine.LoadFromStream(stream);
 }
+
+// A stream that hands over at most `perRead` bytes a read, as a pipe does, and whose reads fail
+// from byte `failAt` on.
+class TTrickleStream : public TMemoryStream
+{
+public:
+    TTrickleStream(std::string bytes, std::size_t perRead, std::size_t failAt = SIZE_MAX)
+        : TMemoryStream(std::move(bytes)), FPerRead(perRead), FFailAt(failAt)
+    {}
+    std::size_t Read(void* buffer, std::size_t count) override
+    {
+        const auto position = static_cast<std::size_t>(Position());
+        if (position >= FFailAt)
+            throw EReadError();
+        return TMemoryStream::Read(buffer, std::min({count, FPerRead, FFailAt - position}));
+    }
+
+private:
+    std::size_t FPerRead;
+    std::size_t FFailAt;
+};
+
+// A device that never ends, such as /dev/zero.
+class TEndlessStream : public TStream
+{
+public:
+    std::size_t Read(void* buffer, std::size_t count) override
+    {
+        std::memset(buffer, '|', count);
+        return count;
+    }
+    std::size_t Write(const void*, std::size_t) override { return 0; }
+    std::int64_t Seek(std::int64_t, SeekOrigin) override { return 0; }
+};
 
 // Runs a test body in a private current directory, where the engine writes its generated file.
 class TCurrentDir
@@ -90,19 +127,48 @@ TEST(Babelfish, LoadingStartsAtTheStreamStartAndReplacesTheTable)
     EXPECT_THAT(engine.Texts(), IsEmpty());
 }
 
-TEST(Babelfish, EntriesAcrossBlockBoundariesAreReadWhole)
+TEST(Babelfish, EntriesAreReadWholeHoweverTheStreamHandsThemOver)
 {
     // Entries of every length from 250 to 520 bytes put their terminators at every offset of a block.
     std::string file;
     for (std::size_t n = 250; n <= 520; ++n)
         file += "[k" + std::to_string(n) + "]=" + std::string(n, 't') + "|$$\r\n";
-    TBabelfish2000 engine("");
-    Load(engine, file);
-    ASSERT_EQ(engine.Keys().size(), 271u);
-    for (std::size_t n = 250; n <= 520; ++n) {
-        EXPECT_EQ(engine.Keys()[n - 250], "k" + std::to_string(n));
-        EXPECT_EQ(engine.Texts()[n - 250], std::string(n, 't'));
+    // In one piece, and in the short pieces of a pipe: only an empty read is the end.
+    for (std::size_t perRead : {SIZE_MAX, std::size_t{255}, std::size_t{10}, std::size_t{1}}) {
+        TBabelfish2000 engine("");
+        TTrickleStream stream(file, perRead);
+        engine.LoadFromStream(stream);
+        ASSERT_EQ(engine.Keys().size(), 271u) << perRead;
+        for (std::size_t n = 250; n <= 520; ++n) {
+            EXPECT_EQ(engine.Keys()[n - 250], "k" + std::to_string(n));
+            EXPECT_EQ(engine.Texts()[n - 250], std::string(n, 't'));
+        }
     }
+
+    TBabelfish2000 engine("");
+    const std::string five = "[a]=1|$$[b]=2|$$[c]=3|$$[d]=4|$$[e]=5|$$";
+    TTrickleStream trickle(five, 10);
+    engine.LoadFromStream(trickle);
+    EXPECT_THAT(engine.Keys(), ElementsAre("a", "b", "c", "d", "e"));
+    // A read that fails ends the stream: the entries before it stay, the one it cut off goes.
+    TTrickleStream failing(five, 10, 20);
+    engine.LoadFromStream(failing);
+    EXPECT_THAT(engine.Keys(), ElementsAre("a", "b"));
+}
+
+TEST(Babelfish, AStreamThatNeverEndsIsRefusedAndTheTableStays)
+{
+    TBabelfish2000 engine("");
+    Load(engine, "[a]=1|$$");
+    TEndlessStream endless;
+    try {
+        engine.LoadFromStream(endless);
+        ADD_FAILURE() << "no error";
+    } catch (const EStreamError& error) {
+        EXPECT_STREQ(error.what(), "The language file is larger than 64 MiB");
+    }
+    EXPECT_THAT(engine.Keys(), ElementsAre("a"));
+    EXPECT_THAT(engine.Texts(), ElementsAre("1"));
 }
 
 TEST(Babelfish, LookupFoldsAsciiCaseOnlyAndTakesTheFirstEntry)
@@ -248,6 +314,10 @@ TEST(Babelfish, NormalisationRules)
     EXPECT_EQ(NormalizeKey(""), "");
     EXPECT_EQ(NormalizeKey(" \t\r\n "), "");
     EXPECT_EQ(NormalizeKey("  a \t b\r\n"), "a b ");
+    EXPECT_EQ(NormalizeKey("\tASCII  \xC4rger"), "ascii \xC4rger");
     EXPECT_EQ(NormalizeText("", "App"), "");
     EXPECT_EQ(NormalizeText("\ta  b\r\n", "App"), "\ta  b  ");
+    // The escape is taken from the left, once; a break of the file never joins one.
+    EXPECT_EQ(NormalizeText("\\\\n|\\n\\n|\\N|\\|\\\nn|end\\", "App"), "\\\r\n|\r\n\r\n|\\N|\\|\\ n|end\\");
+    EXPECT_EQ(NormalizeText("<%appname%>\\n", "A\\n"), "A\\n\r\n");
 }

@@ -1,5 +1,6 @@
 #include "i18n/TranslateComponent.h"
 
+#include "controls/hyperlink/TUrlLab.h"
 #include "i18n/TBabelfish2000.h"
 #include "i18n/TCollection.h"
 #include "util/Stream.h"
@@ -72,6 +73,36 @@ public:
     using TSample::TSample;
 };
 
+// A label that publishes QLabel's text again as Caption, and the inherited toolTip again
+// under its own name; each write through its own setters is counted.
+class TCaptioned : public QLabel
+{
+    Q_OBJECT
+    Q_CLASSINFO("bytescope.republishes", "text=Caption, toolTip = Hint")
+    Q_PROPERTY(QString Caption READ text WRITE SetCaption)
+    Q_PROPERTY(QString Hint READ toolTip WRITE SetHint)
+    Q_PROPERTY(QString statusTip READ statusTip WRITE SetStatusTip)
+public:
+    using QLabel::QLabel;
+    void SetCaption(const QString& value)
+    {
+        setText(value);
+        Writes.append(QStringLiteral("Caption=") + value);
+    }
+    void SetHint(const QString& value)
+    {
+        setToolTip(value);
+        Writes.append(QStringLiteral("Hint=") + value);
+    }
+    void SetStatusTip(const QString& value)
+    {
+        setStatusTip(value);
+        Writes.append(QStringLiteral("statusTip=") + value);
+    }
+
+    QStringList Writes;
+};
+
 // An item of a collection.
 class TColumn : public QObject
 {
@@ -98,14 +129,19 @@ void Load(TBabelfish2000& engine, const std::string& bytes)
     engine.LoadFromStream(stream);
 }
 
-// A small window: a title, a button, a frame holding a label (two levels down) and a sample.
+// A small window: a title, a button, a frame holding a label (two levels down) and a sample,
+// named as stored windows name them; and helpers of the kind Qt makes for a control, without a
+// name or with a "qt_" one, whose texts mirror their control's.
 struct TWindow
 {
     QWidget Form;
-    QPushButton* Exit = new QPushButton(QStringLiteral("BF_Exit"), &Form);
-    QFrame* Panel = new QFrame(&Form);
-    QLabel* Inner = new QLabel(QStringLiteral("BF_ASCII"), Panel);
-    TSample* Sample = new TSample(&Form);
+    QPushButton* Exit = Named(new QPushButton(QStringLiteral("BF_Exit"), &Form), "BButExit");
+    QFrame* Panel = Named(new QFrame(&Form), "Panel1");
+    QLabel* Inner = Named(new QLabel(QStringLiteral("BF_ASCII"), Panel), "Label1");
+    TSample* Sample = Named(new TSample(&Form), "Sample");
+    QLabel* Helper = new QLabel(QStringLiteral("BF_Exit"), Exit);
+    QLabel* QtHelper = Named(new QLabel(QStringLiteral("BF_ASCII"), Panel), "qt_helper");
+    QLabel* InHelper = Named(new QLabel(QStringLiteral("BF_ASCII"), Helper), "Inside");
 
     TWindow()
     {
@@ -113,6 +149,13 @@ struct TWindow
         Form.setObjectName(QStringLiteral("BF_FrmMain"));
         Panel->setToolTip(QStringLiteral("bf_Exit"));
         Inner->setToolTip(QStringLiteral("Press BF_Exit"));
+    }
+
+    template <typename T>
+    static T* Named(T* object, const char* name)
+    {
+        object->setObjectName(QString::fromLatin1(name));
+        return object;
     }
 };
 
@@ -141,6 +184,10 @@ TEST(TranslateComponent, TranslatesEveryOwnedComponentAndKeepsOtherTexts)
     EXPECT_EQ(window.Inner->toolTip(), QStringLiteral("Press BF_Exit"));
     EXPECT_EQ(window.Sample->Bytes(), QByteArray("BF_Exit"));
     EXPECT_EQ(window.Sample->property("Dynamic").toString(), QStringLiteral("BF_Exit"));
+    // Helpers, and what lies below them, are not components.
+    EXPECT_EQ(window.Helper->text(), QStringLiteral("BF_Exit"));
+    EXPECT_EQ(window.QtHelper->text(), QStringLiteral("BF_ASCII"));
+    EXPECT_EQ(window.InHelper->text(), QStringLiteral("BF_ASCII"));
 
     // A second walk changes nothing more.
     window.Exit->setText(QStringLiteral("Ende"));
@@ -182,10 +229,8 @@ TEST(TranslateComponent, ASkippedObjectKeepsItsTextsWhileItsComponentsAreWalked)
     EXPECT_EQ(window.Form.windowTitle(), QStringLiteral("BF_ASCII Encoding"));
     EXPECT_EQ(window.Exit->text(), QStringLiteral("Exit"));
     EXPECT_EQ(window.Inner->text(), QStringLiteral("ASCII"));
-    // Depth-first in creation order; QWidget may own helpers of its own after these.
-    ASSERT_GE(asked.size(), 5u);
-    EXPECT_THAT(std::vector<QObject*>(asked.begin(), asked.begin() + 5),
-                ElementsAre(&window.Form, window.Exit, window.Panel, window.Inner, window.Sample));
+    // Depth-first in creation order, components only.
+    EXPECT_THAT(asked, ElementsAre(&window.Form, window.Exit, window.Panel, window.Inner, window.Sample));
 }
 
 TEST(TranslateComponent, StringListLinesAreVisitedBackwardsAndBreaksBecomeLinesWhereShownAsLines)
@@ -243,6 +288,39 @@ TEST(TranslateComponent, CollectionItemsAreTranslatedButOtherObjectsAreNot)
     EXPECT_EQ(second->Caption(), QStringLiteral("Two"));
     EXPECT_EQ(referenced.Caption(), QStringLiteral("BF_One"));
     EXPECT_THAT(asked, ElementsAre(window.Sample, first, second));
+}
+
+TEST(TranslateComponent, APropertyPublishedAgainIsWrittenOnceThroughTheControlsSetter)
+{
+    TBabelfish2000 engine("");
+    Load(engine, "[homepage]=A home page with a rather long name|$$");
+    std::vector<std::string> keys;
+    engine.OnTranslateKey = [&keys](TBabelfish2000&, const std::string& key, std::string&) {
+        keys.push_back(key);
+    };
+    QWidget form;
+    auto* label = new TCaptioned(QStringLiteral("BF_HomePage"), &form);
+    label->setObjectName(QStringLiteral("Label"));
+    label->setToolTip(QStringLiteral("BF_HomePage"));
+    label->setStatusTip(QStringLiteral("BF_HomePage"));
+    TranslateComponent(engine, &form);
+    // In the order of first publication: QWidget's toolTip and statusTip, then QLabel's text.
+    EXPECT_EQ(label->Writes.join(QStringLiteral(" | ")).toStdString(),
+              "Hint=A home page with a rather long name | statusTip=A home page with a rather long name | "
+              "Caption=A home page with a rather long name");
+    EXPECT_EQ(keys.size(), 3u);
+
+    // A hyperlink sized to its caption is as wide after the walk as after SetCaption.
+    auto* walked = new TUrlLab(&form);
+    walked->setObjectName(QStringLiteral("UrlLabHomepage"));
+    walked->SetCaption("BF_HomePage");
+    TUrlLab set;
+    set.SetCaption("A home page with a rather long name");
+    ASSERT_TRUE(walked->AutoSize());
+    TranslateComponent(engine, &form);
+    EXPECT_EQ(walked->Caption(), "A home page with a rather long name");
+    EXPECT_EQ(walked->width(), set.width());
+    EXPECT_GT(walked->width(), 100);
 }
 
 #include "TranslateComponentTest.moc"

@@ -4,14 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
-// A stream whose reads fail after `good` bytes, in the manner of a file on a vanished disk.
+// A stream that hands over at most `perRead` bytes a read, as a pipe does, and whose reads fail
+// after `good` bytes, in the manner of a file on a vanished disk.
 class TFailingStream : public TMemoryStream
 {
 public:
-    TFailingStream(std::string bytes, std::size_t good, bool raise)
-        : TMemoryStream(std::move(bytes)), FGood(good), FRaise(raise)
+    TFailingStream(std::string bytes, std::size_t good, bool raise, std::size_t perRead = SIZE_MAX)
+        : TMemoryStream(std::move(bytes)), FGood(good), FRaise(raise), FPerRead(perRead)
     {}
     std::size_t Read(void* buffer, std::size_t count) override
     {
@@ -21,12 +25,13 @@ public:
                 throw EReadError();
             return 0;
         }
-        return TMemoryStream::Read(buffer, std::min(count, FGood - position));
+        return TMemoryStream::Read(buffer, std::min({count, FGood - position, FPerRead}));
     }
 
 private:
     std::size_t FGood;
     bool FRaise;
+    std::size_t FPerRead;
 };
 
 } // namespace
@@ -77,13 +82,21 @@ TEST(ReadToDelimiter, ReportsNotFoundAtTheEndAndForAnEmptyDelimiter)
     EXPECT_FALSE(ReadToDelimiter(stream, "").Found);
 }
 
-TEST(ReadToDelimiter, AFailingReadEndsTheStream)
+TEST(ReadToDelimiter, OnlyAnEmptyOrFailingReadEndsTheStream)
 {
-    const std::string bytes = std::string(600, 'x') + "|$$";
+    const std::string bytes = std::string(600, 'x') + "|$$" + "[next]";
     for (bool raise : {false, true}) {
         TFailingStream stream(bytes, 300, raise);
         EXPECT_FALSE(ReadToDelimiter(stream, "|$$").Found);
         TFailingStream enough(bytes, 603, raise);
         EXPECT_TRUE(ReadToDelimiter(enough, "|$$").Found);
+    }
+    // Short reads are not the end: the delimiter is found across many of them.
+    for (std::size_t perRead : {1u, 2u, 10u, 255u}) {
+        TFailingStream trickle(bytes, bytes.size(), false, perRead);
+        const TDelimitedText read = ReadToDelimiter(trickle, "|$$");
+        ASSERT_TRUE(read.Found) << perRead;
+        EXPECT_EQ(read.Text, bytes.substr(0, 603)) << perRead;
+        EXPECT_EQ(trickle.Position(), 603) << perRead;
     }
 }

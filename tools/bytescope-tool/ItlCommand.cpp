@@ -26,9 +26,10 @@ const char* const kItlUsage =
     "  generate  look the KEYs up with generation on and write the generated language file to OUT\n"
     "  template  write a language file for the trainer's own texts\n"
     "\n"
-    "FILE may be '-' for an empty table (lookup, generate). KEY and PARAMs are UTF-8 and are\n"
-    "converted to Windows-1252. Output strings are JSON; every byte outside printable ASCII, and\n"
-    "'\"' and '\\', is written as \\u00XX with the byte's value.\n";
+    "FILE may be '-' for an empty table (lookup, generate); a pipe such as /dev/stdin is read\n"
+    "to its end. KEY and PARAMs are UTF-8 and are converted to Windows-1252. Output strings are\n"
+    "JSON; every byte outside printable ASCII, and '\"' and '\\', is written as \\u00XX with the\n"
+    "byte's value.\n";
 
 void PrintLine(const std::string& line)
 {
@@ -45,10 +46,12 @@ bool Load(TBabelfish2000& engine, const std::string& file, bool allowNone)
         TFileStream stream(file, TFileStream::Mode::Read);
         engine.LoadFromStream(stream);
         return true;
+    } catch (const EFOpenError& error) {
+        Fail(1, std::string("itl: ") + error.what()); // names the file already
     } catch (const std::exception& error) {
-        Fail(1, std::string("itl: ") + error.what());
-        return false;
+        Fail(1, "itl: " + file + ": " + error.what());
     }
+    return false;
 }
 
 int Dump(const CommandArgs& args)

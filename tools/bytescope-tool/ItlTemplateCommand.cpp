@@ -61,6 +61,7 @@ int RunItlTemplateCommand(const CommandArgs& args, int argc, char** argv)
     TFrmMainSetup setup;
     setup.MultiStart = true; // a running trainer must not end the tool
     setup.AutoCreateItlFile = true;
+    setup.ReadLanguageFile = false; // a file beside the tool would hide the keys it translates
     TFrmMain main(setup);
     TFrmAbout about;
     main.SetAboutBox(&about);

@@ -23,6 +23,8 @@ public:
 class TUrlLab : public QLabel
 {
     Q_OBJECT
+    // The translation walk writes the label's text through Caption, so that AutoSize re-fits it.
+    Q_CLASSINFO("bytescope.republishes", "text=Caption")
     Q_PROPERTY(Qt::Alignment Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
     Q_PROPERTY(QString Caption READ CaptionText WRITE SetCaptionText)
