@@ -58,17 +58,6 @@ constexpr SelectorLayout kSelectors[8] = {
     {"RGB6", 64, " Bit6 ", 56, 1}, {"RGB7", 128, " Bit7 ", 8, 0},
 };
 
-QPushButton* MakeBitButton(QWidget* parent, const char* name, const QIcon& icon, int iconSize,
-                           const char* caption, const QRect& bounds)
-{
-    auto* button = new QPushButton(icon, QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIconSize(QSize(iconSize, iconSize));
-    button->setGeometry(bounds);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QToolButton* MakeToolButton(QWidget* parent, const char* name, const QRect& bounds)
 {
     auto* button = new QToolButton(parent);
@@ -216,12 +205,12 @@ void TFrmMain::CreateToolBar()
     FSBSetZ_lc = MakeQuickSet("SBSetZ_lc", "z", 200);
     FSBSet0 = MakeQuickSet("SBSet0", "0", 232);
 
-    FBButInfo =
-        MakeBitButton(FPanel1, "BButInfo", Pictures::Exclamation(), 20, "BF_Info", QRect(325, 4, 126, 29));
+    FBButInfo = MakePictureButton(FPanel1, "BButInfo", Pictures::Exclamation(), 20, "BF_Info",
+                                  QRect(325, 4, 126, 29));
     connect(FBButInfo, &QPushButton::clicked, this,
             [this] { Guarded([this] { BButInfoClick(FBButInfo); }); });
     FBButExit =
-        MakeBitButton(FPanel1, "BButExit", Pictures::ExitArrow(), 21, "BF_Exit", QRect(455, 4, 126, 29));
+        MakePictureButton(FPanel1, "BButExit", Pictures::ExitArrow(), 21, "BF_Exit", QRect(455, 4, 126, 29));
     connect(FBButExit, &QPushButton::clicked, this,
             [this] { Guarded([this] { BButExitClick(FBButExit); }); });
 }

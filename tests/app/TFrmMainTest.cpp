@@ -133,6 +133,17 @@ TEST(TFrmMain, StoredLayoutAndTextsWithoutALanguageFile)
     EXPECT_EQ(main.RLabAscii()->Text(), "A");
     for (int bit = 0; bit < 8; ++bit)
         EXPECT_EQ(main.RGB(bit)->ItemIndex(), bit == 0 || bit == 6 ? 1 : 0);
+
+    // The buttons with pictures: their picture's size, and none presses itself on Enter.
+    for (const auto& [button, iconSize] : {std::pair<QPushButton*, int>{main.BButInfo(), 20},
+                                           {main.BButExit(), 21},
+                                           {trainer.About().BButOK(), 21}}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_FALSE(button->icon().isNull());
+        EXPECT_EQ(button->iconSize(), QSize(iconSize, iconSize));
+        EXPECT_FALSE(button->autoDefault());
+    }
+    EXPECT_EQ(trainer.About().BButOK()->geometry(), QRect(424, 296, 113, 33));
 }
 
 TEST(TFrmMain, LanguageFileTranslatesTheWindowButNotItsSymbols)
