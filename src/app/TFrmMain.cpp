@@ -78,39 +78,52 @@ TRasterLab* NewDisplay(QWidget* panel)
     return display;
 }
 
-// The stored settings that both displays share; what differs is passed in.
-void StoreDisplay(TRasterLab* display, const QRect& bounds, bool autoHeight, TColor dotOn, int dotSize,
-                  const TFont& font, int posX, bool proportional, TRDBlockMode blockMode,
-                  const std::string& text)
+// Where the window's two displays differ; StoreDisplay sets the rest, which they share.
+struct DisplaySettings
 {
-    display->SetLeft(bounds.left());
-    display->SetTop(bounds.top());
-    display->SetWidth(bounds.width());
-    display->SetHeight(bounds.height());
+    QRect Bounds;
+    bool AutoHeight = false;
+    TColor DotOn = clBlack;
+    int DotSize = 1;
+    TFont Font;
+    int PosX = 1;
+    bool Proportional = false;
+    TRDBlockMode BlockMode = rdbmOn;
+    std::string Text;
+};
+
+// Sets every stored property in the order a form loader streams them, since each setter
+// repaints and re-applies the automatic settings at once.
+void StoreDisplay(TRasterLab* display, const DisplaySettings& stored)
+{
+    display->SetLeft(stored.Bounds.left());
+    display->SetTop(stored.Bounds.top());
+    display->SetWidth(stored.Bounds.width());
+    display->SetHeight(stored.Bounds.height());
     display->SetParentFont(false);
-    display->SetAutoHeight(autoHeight);
+    display->SetAutoHeight(stored.AutoHeight);
     display->SetAutoCenter(false);
     display->SetColorLabBakG(clBlack);
-    display->SetColorDotOn(dotOn);
+    display->SetColorDotOn(stored.DotOn);
     display->SetColorDotOff(kNavy);
     display->SetColorScheme(csBWG);
     display->SetDotSpacing(1);
-    display->SetDotSize(dotSize);
-    display->Font().SetCharset(font.Charset());
-    display->Font().SetColor(font.Color());
-    display->Font().SetHeight(font.Height());
-    display->Font().SetName(font.Name());
-    display->Font().SetStyle(font.Style());
+    display->SetDotSize(stored.DotSize);
+    display->Font().SetCharset(stored.Font.Charset());
+    display->Font().SetColor(stored.Font.Color());
+    display->Font().SetHeight(stored.Font.Height());
+    display->Font().SetName(stored.Font.Name());
+    display->Font().SetStyle(stored.Font.Style());
     display->SetFrameStyle(fsLowered);
-    display->SetPosX(posX);
+    display->SetPosX(stored.PosX);
     display->SetPosY(1);
-    display->SetProportional(proportional);
+    display->SetProportional(stored.Proportional);
     display->SetScrollMode(rdsmOff);
     display->SetScrollInterval(100);
     display->SetScrollIncrement(1);
     display->SetScrollLoop(true);
-    display->SetCharBlockMode(blockMode);
-    display->SetText(text);
+    display->SetCharBlockMode(stored.BlockMode);
+    display->SetText(stored.Text);
 }
 
 bool FileExists(const std::string& path)
@@ -236,16 +249,30 @@ void TFrmMain::CreateDisplays()
 
     FRLabBin = NewDisplay(FPanel2);
     FRLabBin->setObjectName(QStringLiteral("RLabBin"));
-    StoreDisplay(FRLabBin, QRect(8, 48, 382, 73), true, RGBColor(255, 255, 0), 5, StoredFont("default", -13),
-                 1, false, rdbmOn, "01000001");
+    StoreDisplay(FRLabBin, {.Bounds = QRect(8, 48, 382, 73),
+                            .AutoHeight = true,
+                            .DotOn = RGBColor(255, 255, 0),
+                            .DotSize = 5,
+                            .Font = StoredFont("default", -13),
+                            .PosX = 1,
+                            .Proportional = false,
+                            .BlockMode = rdbmOn,
+                            .Text = "01000001"});
 
     FLabel1 = MakeLabel(FPanel2, "Label1", "BF_ASCII", centred, QRect(406, 16, 171, 27));
     ApplyFont(FLabel1, StoredFont("Arial", -23, fsBold, clWindowText));
 
     FRLabAscii = NewDisplay(FPanel2);
     FRLabAscii->setObjectName(QStringLiteral("RLabAscii"));
-    StoreDisplay(FRLabAscii, QRect(408, 48, 169, 265), false, RGBColor(0, 255, 0), 8,
-                 StoredFont("Courier New", -27, fsBold), 10, true, rdbmRaster, "A");
+    StoreDisplay(FRLabAscii, {.Bounds = QRect(408, 48, 169, 265),
+                              .AutoHeight = false,
+                              .DotOn = RGBColor(0, 255, 0),
+                              .DotSize = 8,
+                              .Font = StoredFont("Courier New", -27, fsBold),
+                              .PosX = 10,
+                              .Proportional = true,
+                              .BlockMode = rdbmRaster,
+                              .Text = "A"});
 }
 
 void TFrmMain::CreateSelectors()

@@ -146,6 +146,56 @@ TEST(TFrmMain, StoredLayoutAndTextsWithoutALanguageFile)
     EXPECT_EQ(trainer.About().BButOK()->geometry(), QRect(424, 296, 113, 33));
 }
 
+TEST(TFrmMain, DisplaysKeepTheirStoredSettings)
+{
+    struct Stored
+    {
+        const char* Name;
+        bool AutoHeight;
+        TColor DotOn;
+        int DotSize;
+        const char* FontName;
+        int FontHeight;
+        TFontStyles FontStyle;
+        int PosX;
+        bool Proportional;
+        TRDBlockMode BlockMode;
+    };
+    Trainer trainer;
+    const std::vector<std::pair<TRasterLab*, Stored>> displays{
+        {trainer.Main().RLabBin(),
+         {"RLabBin", true, RGBColor(255, 255, 0), 5, "default", -13, 0, 1, false, rdbmOn}},
+        {trainer.Main().RLabAscii(),
+         {"RLabAscii", false, RGBColor(0, 255, 0), 8, "Courier New", -27, fsBold, 10, true, rdbmRaster}},
+    };
+    for (const auto& [display, stored] : displays) {
+        SCOPED_TRACE(stored.Name);
+        EXPECT_EQ(display->objectName().toStdString(), stored.Name);
+        EXPECT_EQ(display->AutoHeight(), stored.AutoHeight);
+        EXPECT_EQ(display->ColorDotOn(), stored.DotOn);
+        EXPECT_EQ(display->DotSize(), stored.DotSize);
+        EXPECT_EQ(display->Font().Name(), stored.FontName);
+        EXPECT_EQ(display->Font().Height(), stored.FontHeight);
+        EXPECT_EQ(display->Font().Style(), stored.FontStyle);
+        EXPECT_EQ(display->PosX(), stored.PosX);
+        EXPECT_EQ(display->Proportional(), stored.Proportional);
+        EXPECT_EQ(display->CharBlockMode(), stored.BlockMode);
+        // What both share.
+        EXPECT_FALSE(display->ParentFont());
+        EXPECT_FALSE(display->AutoCenter());
+        EXPECT_EQ(display->ColorLabBakG(), clBlack);
+        EXPECT_EQ(display->ColorDotOff(), RGBColor(0, 0, 128));
+        EXPECT_EQ(display->ColorScheme(), csBWG);
+        EXPECT_EQ(display->DotSpacing(), 1);
+        EXPECT_EQ(display->FrameStyle(), fsLowered);
+        EXPECT_EQ(display->PosY(), 1);
+        EXPECT_EQ(display->ScrollMode(), rdsmOff);
+        EXPECT_EQ(display->ScrollInterval(), 100);
+        EXPECT_EQ(display->ScrollIncrement(), 1);
+        EXPECT_TRUE(display->ScrollLoop());
+    }
+}
+
 TEST(TFrmMain, LanguageFileTranslatesTheWindowButNotItsSymbols)
 {
     Trainer trainer(LanguageFile("bytescope.de.itl"));
