@@ -52,6 +52,17 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption,
     return label;
 }
 
+QPushButton* MakePictureButton(QWidget* parent, const char* name, const QIcon& icon, int iconSize,
+                               const char* caption, const QRect& bounds)
+{
+    auto* button = new QPushButton(icon, QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIconSize(QSize(iconSize, iconSize));
+    button->setGeometry(bounds);
+    button->setAutoDefault(false);
+    return button;
+}
+
 namespace {
 
 // The start of a span of `length` moved into [areaStart, areaStart + areaLength) by as little as

@@ -3,7 +3,9 @@
 #include "controls/TColor.h"
 #include "controls/TFont.h"
 
+#include <QIcon>
 #include <QLabel>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -27,6 +29,11 @@ void ApplyColor(QWidget* control, QPalette::ColorRole role, TColor color);
 // A label as windows store them: plain text (an "&" stands for itself), no automatic size.
 QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption, Qt::Alignment alignment,
                   const QRect& bounds);
+
+// A button with a picture beside its caption (Info, Exit, OK). As the windows store them, none is
+// a default button, so a dialog does not press one when Enter is pressed elsewhere in it.
+QPushButton* MakePictureButton(QWidget* parent, const char* name, const QIcon& icon, int iconSize,
+                               const char* caption, const QRect& bounds);
 
 // Where a window of `frame` (its outer bounds) goes so that it lies in `area`: where it is when
 // it fits, otherwise moved by as little as it takes. A window larger than the area keeps its

@@ -56,22 +56,25 @@ void DrawShape(QPainter& painter, const QPolygonF& shape, const QColor& fill, co
     painter.drawPolygon(shape);
 }
 
+// The arrow pointing down; the one pointing up is its mirror image, so both stay alike.
+QPolygonF ArrowShape(bool pointingUp)
+{
+    QPolygonF shape(
+        {{7.5, 2.5}, {13.5, 2.5}, {13.5, 10.5}, {18.5, 10.5}, {10.5, 18.5}, {2.5, 10.5}, {7.5, 10.5}});
+    if (pointingUp)
+        for (QPointF& point : shape)
+            point.setY(21.0 - point.y());
+    return shape;
+}
+
 void DrawArrowDown(QPainter& painter, const QColor& fill, const QColor& edge)
 {
-    DrawShape(
-        painter,
-        QPolygonF(
-            {{7.5, 2.5}, {13.5, 2.5}, {13.5, 10.5}, {18.5, 10.5}, {10.5, 18.5}, {2.5, 10.5}, {7.5, 10.5}}),
-        fill, edge);
+    DrawShape(painter, ArrowShape(false), fill, edge);
 }
 
 void DrawArrowUp(QPainter& painter, const QColor& fill, const QColor& edge)
 {
-    DrawShape(
-        painter,
-        QPolygonF(
-            {{7.5, 18.5}, {13.5, 18.5}, {13.5, 10.5}, {18.5, 10.5}, {10.5, 2.5}, {2.5, 10.5}, {7.5, 10.5}}),
-        fill, edge);
+    DrawShape(painter, ArrowShape(true), fill, edge);
 }
 
 void DrawExclamation(QPainter& painter, const QColor& fill, const QColor& edge)

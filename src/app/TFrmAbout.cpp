@@ -74,11 +74,7 @@ TFrmAbout::TFrmAbout(QWidget* parent)
     FLblWebSite->setWordWrap(true);
     CreateLinks();
 
-    FBButOK = new QPushButton(Pictures::CheckMark(), QStringLiteral("BF_OK"), this);
-    FBButOK->setObjectName(QStringLiteral("BButOK"));
-    FBButOK->setGeometry(424, 296, 113, 33);
-    FBButOK->setIconSize(QSize(21, 21));
-    FBButOK->setAutoDefault(false);
+    FBButOK = MakePictureButton(this, "BButOK", Pictures::CheckMark(), 21, "BF_OK", QRect(424, 296, 113, 33));
     connect(FBButOK, &QPushButton::clicked, this, [this] { Guarded([this] { BButOKClick(); }); });
 
     ApplyTabOrder({FPanel1, FPanel2, FBButOK});

@@ -58,17 +58,6 @@ constexpr SelectorLayout kSelectors[8] = {
     {"RGB6", 64, " Bit6 ", 56, 1}, {"RGB7", 128, " Bit7 ", 8, 0},
 };
 
-QPushButton* MakeBitButton(QWidget* parent, const char* name, const QIcon& icon, int iconSize,
-                           const char* caption, const QRect& bounds)
-{
-    auto* button = new QPushButton(icon, QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIconSize(QSize(iconSize, iconSize));
-    button->setGeometry(bounds);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QToolButton* MakeToolButton(QWidget* parent, const char* name, const QRect& bounds)
 {
     auto* button = new QToolButton(parent);
@@ -89,39 +78,52 @@ TRasterLab* NewDisplay(QWidget* panel)
     return display;
 }
 
-// The stored settings that both displays share; what differs is passed in.
-void StoreDisplay(TRasterLab* display, const QRect& bounds, bool autoHeight, TColor dotOn, int dotSize,
-                  const TFont& font, int posX, bool proportional, TRDBlockMode blockMode,
-                  const std::string& text)
+// Where the window's two displays differ; StoreDisplay sets the rest, which they share.
+struct DisplaySettings
 {
-    display->SetLeft(bounds.left());
-    display->SetTop(bounds.top());
-    display->SetWidth(bounds.width());
-    display->SetHeight(bounds.height());
+    QRect Bounds;
+    bool AutoHeight = false;
+    TColor DotOn = clBlack;
+    int DotSize = 1;
+    TFont Font;
+    int PosX = 1;
+    bool Proportional = false;
+    TRDBlockMode BlockMode = rdbmOn;
+    std::string Text;
+};
+
+// Sets every stored property in the order a form loader streams them, since each setter
+// repaints and re-applies the automatic settings at once.
+void StoreDisplay(TRasterLab* display, const DisplaySettings& stored)
+{
+    display->SetLeft(stored.Bounds.left());
+    display->SetTop(stored.Bounds.top());
+    display->SetWidth(stored.Bounds.width());
+    display->SetHeight(stored.Bounds.height());
     display->SetParentFont(false);
-    display->SetAutoHeight(autoHeight);
+    display->SetAutoHeight(stored.AutoHeight);
     display->SetAutoCenter(false);
     display->SetColorLabBakG(clBlack);
-    display->SetColorDotOn(dotOn);
+    display->SetColorDotOn(stored.DotOn);
     display->SetColorDotOff(kNavy);
     display->SetColorScheme(csBWG);
     display->SetDotSpacing(1);
-    display->SetDotSize(dotSize);
-    display->Font().SetCharset(font.Charset());
-    display->Font().SetColor(font.Color());
-    display->Font().SetHeight(font.Height());
-    display->Font().SetName(font.Name());
-    display->Font().SetStyle(font.Style());
+    display->SetDotSize(stored.DotSize);
+    display->Font().SetCharset(stored.Font.Charset());
+    display->Font().SetColor(stored.Font.Color());
+    display->Font().SetHeight(stored.Font.Height());
+    display->Font().SetName(stored.Font.Name());
+    display->Font().SetStyle(stored.Font.Style());
     display->SetFrameStyle(fsLowered);
-    display->SetPosX(posX);
+    display->SetPosX(stored.PosX);
     display->SetPosY(1);
-    display->SetProportional(proportional);
+    display->SetProportional(stored.Proportional);
     display->SetScrollMode(rdsmOff);
     display->SetScrollInterval(100);
     display->SetScrollIncrement(1);
     display->SetScrollLoop(true);
-    display->SetCharBlockMode(blockMode);
-    display->SetText(text);
+    display->SetCharBlockMode(stored.BlockMode);
+    display->SetText(stored.Text);
 }
 
 bool FileExists(const std::string& path)
@@ -216,12 +218,12 @@ void TFrmMain::CreateToolBar()
     FSBSetZ_lc = MakeQuickSet("SBSetZ_lc", "z", 200);
     FSBSet0 = MakeQuickSet("SBSet0", "0", 232);
 
-    FBButInfo =
-        MakeBitButton(FPanel1, "BButInfo", Pictures::Exclamation(), 20, "BF_Info", QRect(325, 4, 126, 29));
+    FBButInfo = MakePictureButton(FPanel1, "BButInfo", Pictures::Exclamation(), 20, "BF_Info",
+                                  QRect(325, 4, 126, 29));
     connect(FBButInfo, &QPushButton::clicked, this,
             [this] { Guarded([this] { BButInfoClick(FBButInfo); }); });
     FBButExit =
-        MakeBitButton(FPanel1, "BButExit", Pictures::ExitArrow(), 21, "BF_Exit", QRect(455, 4, 126, 29));
+        MakePictureButton(FPanel1, "BButExit", Pictures::ExitArrow(), 21, "BF_Exit", QRect(455, 4, 126, 29));
     connect(FBButExit, &QPushButton::clicked, this,
             [this] { Guarded([this] { BButExitClick(FBButExit); }); });
 }
@@ -247,16 +249,30 @@ void TFrmMain::CreateDisplays()
 
     FRLabBin = NewDisplay(FPanel2);
     FRLabBin->setObjectName(QStringLiteral("RLabBin"));
-    StoreDisplay(FRLabBin, QRect(8, 48, 382, 73), true, RGBColor(255, 255, 0), 5, StoredFont("default", -13),
-                 1, false, rdbmOn, "01000001");
+    StoreDisplay(FRLabBin, {.Bounds = QRect(8, 48, 382, 73),
+                            .AutoHeight = true,
+                            .DotOn = RGBColor(255, 255, 0),
+                            .DotSize = 5,
+                            .Font = StoredFont("default", -13),
+                            .PosX = 1,
+                            .Proportional = false,
+                            .BlockMode = rdbmOn,
+                            .Text = "01000001"});
 
     FLabel1 = MakeLabel(FPanel2, "Label1", "BF_ASCII", centred, QRect(406, 16, 171, 27));
     ApplyFont(FLabel1, StoredFont("Arial", -23, fsBold, clWindowText));
 
     FRLabAscii = NewDisplay(FPanel2);
     FRLabAscii->setObjectName(QStringLiteral("RLabAscii"));
-    StoreDisplay(FRLabAscii, QRect(408, 48, 169, 265), false, RGBColor(0, 255, 0), 8,
-                 StoredFont("Courier New", -27, fsBold), 10, true, rdbmRaster, "A");
+    StoreDisplay(FRLabAscii, {.Bounds = QRect(408, 48, 169, 265),
+                              .AutoHeight = false,
+                              .DotOn = RGBColor(0, 255, 0),
+                              .DotSize = 8,
+                              .Font = StoredFont("Courier New", -27, fsBold),
+                              .PosX = 10,
+                              .Proportional = true,
+                              .BlockMode = rdbmRaster,
+                              .Text = "A"});
 }
 
 void TFrmMain::CreateSelectors()

@@ -91,7 +91,6 @@ private:
     void CreateServerLink(const TFrmMainSetup& setup);
     QToolButton* MakeQuickSet(const char* name, const char* caption, int left);
     void LoadIcon(const std::string& iconName, const std::string& workArea);
-    void FillAboutBox();
     void UpdateDisplays();
 
     std::uint8_t FCode = 0;

@@ -1,13 +1,9 @@
-// Entry of the trainer's tests: the program's own application object on the offscreen platform.
+// Entry of the trainer's tests: the program's own application object, so that the error box can
+// be watched.
 #include "app/TApplication.h"
-
-#include <gtest/gtest.h>
+#include "support/QtTestRun.h"
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunQtTests<TApplication>(argc, argv);
 }

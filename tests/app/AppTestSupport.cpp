@@ -26,7 +26,7 @@ std::string LanguageOf(const std::vector<std::pair<std::string, std::string>>& e
     return text;
 }
 
-Trainer::Trainer(std::string language)
+Trainer::Trainer(std::string language) : FAppIcon(QApplication::windowIcon())
 {
     App().OnErrorBox = [this](const std::string& caption, const std::string& text) {
         FErrors.push_back({caption, text});
@@ -42,6 +42,7 @@ Trainer::Trainer(std::string language)
 Trainer::~Trainer()
 {
     App().OnErrorBox = nullptr;
+    QApplication::setWindowIcon(FAppIcon);
 }
 
 AboutSnapshot Trainer::Show()

@@ -4,6 +4,7 @@
 #include "app/TFrmAbout.h"
 #include "app/TFrmMain.h"
 
+#include <QIcon>
 #include <QRect>
 #include <QString>
 
@@ -37,7 +38,8 @@ struct ErrorBox
     std::string Text;
 };
 
-// The two windows of the program, as its entry creates them; the error box is recorded.
+// The two windows of the program, as its entry creates them; the error box is recorded. The
+// application's icon, which a language file may replace at the first show, is put back at the end.
 class Trainer
 {
 public:
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<TFrmMain> FMain;
     std::unique_ptr<TFrmAbout> FAbout;
     std::vector<ErrorBox> FErrors;
+    QIcon FAppIcon;
 };
 
 TApplication& App();

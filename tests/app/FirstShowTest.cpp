@@ -135,23 +135,6 @@ TEST(FirstShow, HomePageTranslatedToNothingOrToItselfStaysHidden)
     }
 }
 
-TEST(FirstShow, IconNamedByTheLanguageTableIsLoadedThreeTimes)
-{
-    WorkAreaFile icon("icon.png");
-    QImage red(16, 16, QImage::Format_ARGB32);
-    red.fill(QColor(255, 0, 0));
-    ASSERT_TRUE(red.save(QString::fromStdString(icon.Path().string()), "PNG"));
-
-    Trainer trainer(LanguageOf({{"AppIconName", icon.Name()}}));
-    const AboutSnapshot about = trainer.Show();
-    EXPECT_TRUE(about.Shown);
-    EXPECT_TRUE(trainer.Errors().empty());
-    EXPECT_EQ(CornerOf(trainer.Main().windowIcon()), qRgb(255, 0, 0));
-    EXPECT_EQ(CornerOf(trainer.About().windowIcon()), qRgb(255, 0, 0));
-    EXPECT_EQ(CornerOf(QApplication::windowIcon()), qRgb(255, 0, 0));
-    QApplication::setWindowIcon(Pictures::AppIcon());
-}
-
 TEST(FirstShow, TheApplicationStartsWithItsBuiltInIcon)
 {
     // The program's application object sets it; a language file without AppIconName keeps it.
@@ -166,24 +149,38 @@ TEST(FirstShow, TheApplicationStartsWithItsBuiltInIcon)
     EXPECT_EQ(trainer.Main().windowIcon().cacheKey(), builtIn.cacheKey());
 }
 
-TEST(FirstShow, IconNameIsThePathsBytesForTestAndLoadAlike)
+TEST(FirstShow, IconNamedByTheLanguageTableIsLoadedThreeTimes)
 {
-    // A name that is no UTF-8 (the Windows-1252 byte F4): the file that exists is the one loaded.
-    WorkAreaFile icon("ic\xF4ne.png");
-    QImage blue(16, 16, QImage::Format_ARGB32);
-    blue.fill(QColor(0, 0, 255));
-    QByteArray png;
-    QBuffer buffer(&png);
-    ASSERT_TRUE(blue.save(&buffer, "PNG"));
-    WriteFileBytes(icon.Path(), png.toStdString());
+    struct Row
+    {
+        const char* What;
+        std::string Suffix;
+        QColor Colour;
+    };
+    // A name that is no UTF-8 (the Windows-1252 byte F4): the file that exists is the one loaded,
+    // since the name is the path's bytes for the test and the load alike.
+    const Row rows[] = {
+        {"plain name", "icon.png", QColor(255, 0, 0)},
+        {"name that is no UTF-8", "ic\xF4ne.png", QColor(0, 0, 255)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.What);
+        WorkAreaFile icon(row.Suffix);
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(row.Colour);
+        QByteArray png;
+        QBuffer buffer(&png);
+        ASSERT_TRUE(image.save(&buffer, "PNG"));
+        WriteFileBytes(icon.Path(), png.toStdString());
 
-    Trainer trainer(LanguageOf({{"AppIconName", icon.Name()}}));
-    EXPECT_TRUE(trainer.Show().Shown);
-    EXPECT_TRUE(trainer.Errors().empty());
-    EXPECT_EQ(CornerOf(trainer.Main().windowIcon()), qRgb(0, 0, 255));
-    EXPECT_EQ(CornerOf(trainer.About().windowIcon()), qRgb(0, 0, 255));
-    EXPECT_EQ(CornerOf(QApplication::windowIcon()), qRgb(0, 0, 255));
-    QApplication::setWindowIcon(Pictures::AppIcon());
+        Trainer trainer(LanguageOf({{"AppIconName", icon.Name()}}));
+        const AboutSnapshot about = trainer.Show();
+        EXPECT_TRUE(about.Shown);
+        EXPECT_TRUE(trainer.Errors().empty());
+        EXPECT_EQ(CornerOf(trainer.Main().windowIcon()), row.Colour.rgb());
+        EXPECT_EQ(CornerOf(trainer.About().windowIcon()), row.Colour.rgb());
+        EXPECT_EQ(CornerOf(QApplication::windowIcon()), row.Colour.rgb());
+    }
 }
 
 TEST(FirstShow, MissingIconChangesNothingAndSaysNothing)

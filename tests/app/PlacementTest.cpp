@@ -12,17 +12,28 @@
 
 TEST(Placement, FitIntoKeepsWhatFitsAndMovesTheRestByAsLittleAsItTakes)
 {
+    struct Row
+    {
+        const char* What;
+        QRect Frame;
+        QRect Area;
+        QRect Fitted;
+    };
     const QRect area(0, 0, 853, 650);
-    EXPECT_EQ(FitInto(QRect(319, 100, 300, 200), area), QRect(319, 100, 300, 200));
-    EXPECT_EQ(FitInto(QRect(553, 450, 300, 200), area), QRect(553, 450, 300, 200)); // to the last pixel
-    EXPECT_EQ(FitInto(QRect(319, 301, 586, 360), area), QRect(267, 290, 586, 360));
-    EXPECT_EQ(FitInto(QRect(-50, -20, 100, 100), area), QRect(0, 0, 100, 100));
-    // Larger than the area: the top left corner, with the title bar, stays on it.
-    EXPECT_EQ(FitInto(QRect(100, 100, 900, 700), area), QRect(0, 0, 900, 700));
-    EXPECT_EQ(FitInto(QRect(-300, 100, 853, 100), area), QRect(0, 100, 853, 100));
-    // An area that does not start at 0 (a second screen, a panel at the left or top).
-    EXPECT_EQ(FitInto(QRect(0, 0, 100, 100), QRect(1280, 40, 1024, 728)), QRect(1280, 40, 100, 100));
-    EXPECT_EQ(FitInto(QRect(2300, 700, 100, 100), QRect(1280, 40, 1024, 728)), QRect(2204, 668, 100, 100));
+    const QRect second(1280, 40, 1024, 728); // a second screen, or a panel at the left or top
+    const Row rows[] = {
+        {"fits", QRect(319, 100, 300, 200), area, QRect(319, 100, 300, 200)},
+        {"fits to the last pixel", QRect(553, 450, 300, 200), area, QRect(553, 450, 300, 200)},
+        {"beyond the right and bottom", QRect(319, 301, 586, 360), area, QRect(267, 290, 586, 360)},
+        {"beyond the left and top", QRect(-50, -20, 100, 100), area, QRect(0, 0, 100, 100)},
+        // Larger than the area: the top left corner, with the title bar, stays on it.
+        {"larger than the area", QRect(100, 100, 900, 700), area, QRect(0, 0, 900, 700)},
+        {"as wide as the area", QRect(-300, 100, 853, 100), area, QRect(0, 100, 853, 100)},
+        {"before an area not at 0", QRect(0, 0, 100, 100), second, QRect(1280, 40, 100, 100)},
+        {"beyond an area not at 0", QRect(2300, 700, 100, 100), second, QRect(2204, 668, 100, 100)},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FitInto(row.Frame, row.Area), row.Fitted) << row.What;
 }
 
 TEST(Placement, BothWindowsOpenOnTheAvailableScreen)

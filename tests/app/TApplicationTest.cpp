@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -26,14 +27,19 @@ public:
 
 TEST(TApplication, ErrorBoxTextGetsAFullStopAfterCharactersAboveIt)
 {
-    EXPECT_EQ(ErrorBoxText("Stream read error"), "Stream read error.");
-    EXPECT_EQ(ErrorBoxText("Done."), "Done.");
-    EXPECT_EQ(ErrorBoxText("Really!"), "Really!"); // "!" sorts before "."
-    EXPECT_EQ(ErrorBoxText("(errnum=2)"), "(errnum=2)");
-    EXPECT_EQ(ErrorBoxText("x-"), "x-");
-    EXPECT_EQ(ErrorBoxText("x/"), "x/.");
-    EXPECT_EQ(ErrorBoxText("caf\xE9"), "caf\xE9.");
-    EXPECT_EQ(ErrorBoxText(""), "");
+    // Message, then the box's text; "!", ")" and "-" sort before ".", "/" and "\xE9" after it.
+    const std::pair<const char*, const char*> rows[] = {
+        {"Stream read error", "Stream read error."},
+        {"Done.", "Done."},
+        {"Really!", "Really!"},
+        {"(errnum=2)", "(errnum=2)"},
+        {"x-", "x-"},
+        {"x/", "x/."},
+        {"caf\xE9", "caf\xE9."},
+        {"", ""},
+    };
+    for (const auto& [message, text] : rows)
+        EXPECT_EQ(ErrorBoxText(message), text) << message;
 }
 
 TEST(TApplication, TitleComesFromTheProgramFile)

@@ -133,6 +133,67 @@ TEST(TFrmMain, StoredLayoutAndTextsWithoutALanguageFile)
     EXPECT_EQ(main.RLabAscii()->Text(), "A");
     for (int bit = 0; bit < 8; ++bit)
         EXPECT_EQ(main.RGB(bit)->ItemIndex(), bit == 0 || bit == 6 ? 1 : 0);
+
+    // The buttons with pictures: their picture's size, and none presses itself on Enter.
+    for (const auto& [button, iconSize] : {std::pair<QPushButton*, int>{main.BButInfo(), 20},
+                                           {main.BButExit(), 21},
+                                           {trainer.About().BButOK(), 21}}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_FALSE(button->icon().isNull());
+        EXPECT_EQ(button->iconSize(), QSize(iconSize, iconSize));
+        EXPECT_FALSE(button->autoDefault());
+    }
+    EXPECT_EQ(trainer.About().BButOK()->geometry(), QRect(424, 296, 113, 33));
+}
+
+TEST(TFrmMain, DisplaysKeepTheirStoredSettings)
+{
+    struct Stored
+    {
+        const char* Name;
+        bool AutoHeight;
+        TColor DotOn;
+        int DotSize;
+        const char* FontName;
+        int FontHeight;
+        TFontStyles FontStyle;
+        int PosX;
+        bool Proportional;
+        TRDBlockMode BlockMode;
+    };
+    Trainer trainer;
+    const std::vector<std::pair<TRasterLab*, Stored>> displays{
+        {trainer.Main().RLabBin(),
+         {"RLabBin", true, RGBColor(255, 255, 0), 5, "default", -13, 0, 1, false, rdbmOn}},
+        {trainer.Main().RLabAscii(),
+         {"RLabAscii", false, RGBColor(0, 255, 0), 8, "Courier New", -27, fsBold, 10, true, rdbmRaster}},
+    };
+    for (const auto& [display, stored] : displays) {
+        SCOPED_TRACE(stored.Name);
+        EXPECT_EQ(display->objectName().toStdString(), stored.Name);
+        EXPECT_EQ(display->AutoHeight(), stored.AutoHeight);
+        EXPECT_EQ(display->ColorDotOn(), stored.DotOn);
+        EXPECT_EQ(display->DotSize(), stored.DotSize);
+        EXPECT_EQ(display->Font().Name(), stored.FontName);
+        EXPECT_EQ(display->Font().Height(), stored.FontHeight);
+        EXPECT_EQ(display->Font().Style(), stored.FontStyle);
+        EXPECT_EQ(display->PosX(), stored.PosX);
+        EXPECT_EQ(display->Proportional(), stored.Proportional);
+        EXPECT_EQ(display->CharBlockMode(), stored.BlockMode);
+        // What both share.
+        EXPECT_FALSE(display->ParentFont());
+        EXPECT_FALSE(display->AutoCenter());
+        EXPECT_EQ(display->ColorLabBakG(), clBlack);
+        EXPECT_EQ(display->ColorDotOff(), RGBColor(0, 0, 128));
+        EXPECT_EQ(display->ColorScheme(), csBWG);
+        EXPECT_EQ(display->DotSpacing(), 1);
+        EXPECT_EQ(display->FrameStyle(), fsLowered);
+        EXPECT_EQ(display->PosY(), 1);
+        EXPECT_EQ(display->ScrollMode(), rdsmOff);
+        EXPECT_EQ(display->ScrollInterval(), 100);
+        EXPECT_EQ(display->ScrollIncrement(), 1);
+        EXPECT_TRUE(display->ScrollLoop());
+    }
 }
 
 TEST(TFrmMain, LanguageFileTranslatesTheWindowButNotItsSymbols)
@@ -185,19 +246,17 @@ TEST(TFrmMain, QuickSetTakesTheFirstCharacterOfTheCaptionAsItReads)
     Trainer trainer;
     TFrmMain& main = trainer.Main();
     trainer.Show();
+    // The last row finds the code already at 65: refreshed, nothing changes.
+    const std::vector<std::pair<QToolButton*, int>> clicks{{main.SBSet0(), 48},    {main.SBSetZ(), 90},
+                                                           {main.SBSetA_lc(), 97}, {main.SBSetZ_lc(), 122},
+                                                           {main.SBSetA(), 65},    {main.SBSetA(), 65}};
+    for (const auto& [button, code] : clicks) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        Click(button);
+        ExpectShows(main, code);
+    }
     Click(main.SBSet0());
-    ExpectShows(main, 48);
     EXPECT_EQ(main.RLabBin()->Text(), "00110000");
-    Click(main.SBSetZ());
-    ExpectShows(main, 90);
-    Click(main.SBSetA_lc());
-    ExpectShows(main, 97);
-    Click(main.SBSetZ_lc());
-    ExpectShows(main, 122);
-    Click(main.SBSetA());
-    ExpectShows(main, 65);
-    Click(main.SBSetA()); // already 65: refreshed, nothing changes
-    ExpectShows(main, 65);
 
     main.SBSetZ()->setText(QString::fromUtf8("\u00c4rger"));
     Click(main.SBSetZ());

@@ -1,13 +1,9 @@
-// Entry of the test programs that need a QApplication. CTest runs them on the offscreen platform;
-// started by hand, they pick it too unless QT_QPA_PLATFORM says otherwise.
+// Entry of the test programs that need a QApplication.
+#include "support/QtTestRun.h"
+
 #include <QApplication>
-#include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunQtTests<QApplication>(argc, argv);
 }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <gtest/gtest.h>
+
+// Runs every test under an application object of the given type. CTest runs the test programs on
+// the offscreen platform; started by hand, they pick it too unless QT_QPA_PLATFORM says otherwise.
+template <class Application>
+int RunQtTests(int& argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
