@@ -1,7 +1,7 @@
 #include "controls/dotmatrix/TRasterLab.h"
 
 #include "controls/dotmatrix/FontSampler.h"
-#include "controls/qt/ExceptionSink.h"
+#include "controls/qt/Guarded.h"
 #include "controls/qt/QtBridge.h"
 
 #include <QEvent>
@@ -117,15 +117,14 @@ void TRasterLab::paintEvent(QPaintEvent*)
 {
     if (!Visible() && !FDesigning)
         return;
-    // Qt must not see an exception leave a paint event: an image too large for memory is
-    // reported like any other error, and the display stays as it was.
-    try {
+    // An image too large for memory is reported like any other error, and the display stays as
+    // it was.
+    const bool rendered = Guarded([this] {
         if (FStale || FImage.Width() != width() || FImage.Height() != height())
             Render();
-    } catch (...) {
-        HandleApplicationException(std::current_exception());
+    });
+    if (!rendered)
         return;
-    }
     if (FImage.Width() == 0 || FImage.Height() == 0)
         return;
     const QImage view(reinterpret_cast<const uchar*>(FImage.Data()), FImage.Width(), FImage.Height(),
@@ -374,11 +373,7 @@ void TRasterLab::timerEvent(QTimerEvent* event)
         return;
     }
     // A failing tick (or handler) is reported like any event handler's error; the timer goes on.
-    try {
-        ScrollTick();
-    } catch (...) {
-        HandleApplicationException(std::current_exception());
-    }
+    Guarded([this] { ScrollTick(); });
 }
 
 void TRasterLab::ScrollTick()
