@@ -395,30 +395,6 @@ void TRasterLab::ScrollLoopRestarted()
     }
 }
 
-void TRasterLab::SetColorSchemeValue(int value)
-{
-    if (value >= csBWG && value <= csSystem)
-        SetColorScheme(static_cast<TColorScheme>(value));
-}
-
-void TRasterLab::SetFrameStyleValue(int value)
-{
-    if (value >= fsNone && value <= fsEngraved)
-        SetFrameStyle(static_cast<TFrameStyle>(value));
-}
-
-void TRasterLab::SetScrollModeValue(int value)
-{
-    if (value >= rdsmOff && value <= rdsmUp)
-        SetScrollMode(static_cast<TRDScrollMode>(value));
-}
-
-void TRasterLab::SetCharBlockModeValue(int value)
-{
-    if (value >= rdbmOff && value <= rdbmRaster)
-        SetCharBlockMode(static_cast<TRDBlockMode>(value));
-}
-
 QFont TRasterLab::QtFont() const
 {
     return ToQFont(FFont);

@@ -7,6 +7,7 @@
 #include "controls/dotmatrix/PixelImage.h"
 #include "controls/dotmatrix/RasterLabTypes.h"
 #include "controls/dotmatrix/TRasterLabModel.h"
+#include "controls/qt/CheckedEnum.h"
 
 #include <QFont>
 #include <QString>
@@ -167,20 +168,6 @@ public:
     // One timer tick: a scroll step with its paint, then OnScrollTimer.
     virtual void ScrollTick();
 
-    // Property glue for the meta-object system (enumerations as numbers, text as QString).
-    int ColorSchemeValue() const { return ColorScheme(); }
-    void SetColorSchemeValue(int value);
-    int FrameStyleValue() const { return FrameStyle(); }
-    void SetFrameStyleValue(int value);
-    int ScrollModeValue() const { return ScrollMode(); }
-    void SetScrollModeValue(int value);
-    int CharBlockModeValue() const { return CharBlockMode(); }
-    void SetCharBlockModeValue(int value);
-    QFont QtFont() const;
-    void SetQtFont(const QFont& value);
-    QString QText() const;
-    void SetQText(const QString& value);
-
 protected:
     // Called when scrolling text wraps around; calls OnScrollLoopRestart.
     virtual void ScrollLoopRestarted();
@@ -194,6 +181,27 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Property glue for the meta-object system: enumerations as checked numbers, the font as a
+    // QFont, the text as QString.
+    int ColorSchemeValue() const { return ColorScheme(); }
+    void SetColorSchemeValue(int value)
+    {
+        SetColorScheme(CheckedEnum(*this, "ColorScheme", value, csSystem));
+    }
+    int FrameStyleValue() const { return FrameStyle(); }
+    void SetFrameStyleValue(int value) { SetFrameStyle(CheckedEnum(*this, "FrameStyle", value, fsEngraved)); }
+    int ScrollModeValue() const { return ScrollMode(); }
+    void SetScrollModeValue(int value) { SetScrollMode(CheckedEnum(*this, "ScrollMode", value, rdsmUp)); }
+    int CharBlockModeValue() const { return CharBlockMode(); }
+    void SetCharBlockModeValue(int value)
+    {
+        SetCharBlockMode(CheckedEnum(*this, "CharBlockMode", value, rdbmRaster));
+    }
+    QFont QtFont() const;
+    void SetQtFont(const QFont& value);
+    QString QText() const;
+    void SetQText(const QString& value);
+
     void GlyphFontChanged();
     void TakeParentFont();
     void Changed(bool changed);
