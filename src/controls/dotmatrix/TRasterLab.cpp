@@ -170,7 +170,7 @@ void TRasterLab::SyncGeometry()
     FModel.SetSize(width(), height());
 }
 
-void TRasterLab::Changed(bool changed)
+void TRasterLab::ResizeAndPaintIfChanged(bool changed)
 {
     if (!changed)
         return;
@@ -237,72 +237,72 @@ void TRasterLab::GlyphFontChanged()
 
 void TRasterLab::SetAutoHeight(bool value)
 {
-    Changed(Synced().SetAutoHeight(value));
+    ResizeAndPaintIfChanged(Synced().SetAutoHeight(value));
 }
 
 void TRasterLab::SetAutoCenter(bool value)
 {
-    Changed(Synced().SetAutoCenter(value));
+    ResizeAndPaintIfChanged(Synced().SetAutoCenter(value));
 }
 
 void TRasterLab::SetColorLabBakG(TColor value)
 {
-    Changed(Synced().SetColorLabBakG(value));
+    ResizeAndPaintIfChanged(Synced().SetColorLabBakG(value));
 }
 
 void TRasterLab::SetColorDotOn(TColor value)
 {
-    Changed(Synced().SetColorDotOn(value));
+    ResizeAndPaintIfChanged(Synced().SetColorDotOn(value));
 }
 
 void TRasterLab::SetColorDotOff(TColor value)
 {
-    Changed(Synced().SetColorDotOff(value));
+    ResizeAndPaintIfChanged(Synced().SetColorDotOff(value));
 }
 
 void TRasterLab::SetColorScheme(TColorScheme value)
 {
-    Changed(Synced().SetColorScheme(value));
+    ResizeAndPaintIfChanged(Synced().SetColorScheme(value));
 }
 
 void TRasterLab::SetDotSpacing(int value)
 {
-    Changed(Synced().SetDotSpacing(value));
+    ResizeAndPaintIfChanged(Synced().SetDotSpacing(value));
 }
 
 void TRasterLab::SetDotSize(int value)
 {
-    Changed(Synced().SetDotSize(value));
+    ResizeAndPaintIfChanged(Synced().SetDotSize(value));
 }
 
 void TRasterLab::SetFrameStyle(TFrameStyle value)
 {
-    Changed(Synced().SetFrameStyle(value));
+    ResizeAndPaintIfChanged(Synced().SetFrameStyle(value));
 }
 
 void TRasterLab::SetPosX(int value)
 {
-    Changed(Synced().SetPosX(value));
+    ResizeAndPaintIfChanged(Synced().SetPosX(value));
 }
 
 void TRasterLab::SetPosY(int value)
 {
-    Changed(Synced().SetPosY(value));
+    ResizeAndPaintIfChanged(Synced().SetPosY(value));
 }
 
 void TRasterLab::SetProportional(bool value)
 {
-    Changed(Synced().SetProportional(value));
+    ResizeAndPaintIfChanged(Synced().SetProportional(value));
 }
 
 void TRasterLab::SetCharBlockMode(TRDBlockMode value)
 {
-    Changed(Synced().SetCharBlockMode(value));
+    ResizeAndPaintIfChanged(Synced().SetCharBlockMode(value));
 }
 
 void TRasterLab::SetText(const std::string& value)
 {
-    Changed(Synced().SetText(value));
+    ResizeAndPaintIfChanged(Synced().SetText(value));
 }
 
 void TRasterLab::SetScrollLoop(bool value)

@@ -204,7 +204,9 @@ private:
 
     void GlyphFontChanged();
     void TakeParentFont();
-    void Changed(bool changed);
+    // After a model setter: when it reports a change, the widget takes the size the model may
+    // have given itself (auto height), then paints.
+    void ResizeAndPaintIfChanged(bool changed);
     TRasterLabModel& Synced();
     void SyncGeometry();
     void Render();
