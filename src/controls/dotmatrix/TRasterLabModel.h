@@ -120,6 +120,10 @@ private:
     };
     ColumnRange Columns(std::uint8_t code, bool fixed) const;
     void ReapplyAutoSettings();
+    // Sizes the image and draws what lies beneath the text: the plain background, or in the block
+    // modes the unlit dots between the raster lines.
+    void PaintField(PixelImage& image, long long x0, long long y0, PixelImage::Pixel bakG,
+                    PixelImage::Pixel dotOff) const;
 
     int FWidth = 400;
     int FHeight = 68;
