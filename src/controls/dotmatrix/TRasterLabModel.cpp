@@ -12,15 +12,6 @@ int Saturate(long long value)
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-template <typename T>
-bool Store(T& field, T value)
-{
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-
 // Marks the spacing lines of the text's dot grid within 0 .. extent - 1: the `spacing` rows (or
 // columns) just above (left of) each dot row (column), counted from `origin`, so that the unlit
 // dots line up with the text and move with it.
@@ -53,38 +44,35 @@ void DrawFrame(PixelImage& image, TFrameStyle style, const FramePixels& pixels)
     const int w = image.Width();
     const int h = image.Height();
     const std::array<Pt, 5> outer{Pt{0, 0}, {w - 2, 0}, {w - 2, h - 2}, {0, h - 2}, {0, 0}};
-    const std::array<Pt, 5> inner{Pt{1, 1}, {w - 1, 1}, {w - 1, h - 1}, {1, h - 1}, {1, 1}};
-    const std::array<Pt, 3> topLeft{Pt{1, h - 3}, {1, 1}, {w - 2, 1}};
     switch (style) {
     case fsNone:
-        break;
+        return;
     case fsSimple: {
         const std::array<Pt, 5> outline{Pt{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
         image.Polyline(outline, pixels.Shadow);
-        break;
+        return;
     }
-    case fsLowered: {
-        const std::array<Pt, 3> bottomRight{Pt{2, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
-        image.Polyline(topLeft, pixels.Dark);
-        image.Polyline(bottomRight, pixels.Light);
-        image.Polyline(outer, pixels.Shadow);
-        break;
-    }
+    case fsLowered:
     case fsRaised: {
-        const std::array<Pt, 3> bottomRight{Pt{0, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
-        image.Polyline(topLeft, pixels.Light);
-        image.Polyline(bottomRight, pixels.Dark);
+        // Sunken: dark inside the top-left edge, light along the bottom-right one; raised: the
+        // other way round, and its dark edge reaches the bottom-left corner.
+        const bool lowered = style == fsLowered;
+        const std::array<Pt, 3> topLeft{Pt{1, h - 3}, {1, 1}, {w - 2, 1}};
+        const std::array<Pt, 3> bottomRight{Pt{lowered ? 2 : 0, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
+        image.Polyline(topLeft, lowered ? pixels.Dark : pixels.Light);
+        image.Polyline(bottomRight, lowered ? pixels.Light : pixels.Dark);
         image.Polyline(outer, pixels.Shadow);
-        break;
+        return;
     }
     case fsEmbossed:
-        image.Polyline(inner, pixels.Shadow);
-        image.Polyline(outer, pixels.Light);
-        break;
-    case fsEngraved:
-        image.Polyline(inner, pixels.Light);
-        image.Polyline(outer, pixels.Shadow);
-        break;
+    case fsEngraved: {
+        // Two offset outlines: light outside at the top-left makes a ridge, shadow a groove.
+        const bool ridge = style == fsEmbossed;
+        const std::array<Pt, 5> inner{Pt{1, 1}, {w - 1, 1}, {w - 1, h - 1}, {1, h - 1}, {1, 1}};
+        image.Polyline(inner, ridge ? pixels.Shadow : pixels.Light);
+        image.Polyline(outer, ridge ? pixels.Light : pixels.Shadow);
+        return;
+    }
     }
 }
 
@@ -135,28 +123,13 @@ bool TRasterLabModel::SetAutoCenter(bool value)
     return true;
 }
 
-bool TRasterLabModel::SetColorLabBakG(TColor value)
-{
-    return Store(FColorLabBakG, value);
-}
-
-bool TRasterLabModel::SetColorDotOn(TColor value)
-{
-    return Store(FColorDotOn, value);
-}
-
-bool TRasterLabModel::SetColorDotOff(TColor value)
-{
-    return Store(FColorDotOff, value);
-}
-
 bool TRasterLabModel::SetColorScheme(TColorScheme value)
 {
     if (!Store(FColorScheme, value))
         return false;
     const bool system = FColorScheme == csSystem;
-    FColorFrameShadow = system ? clBtnShadow : clGray;
-    FColorFrameLight = system ? clBtnHighlight : clWhite;
+    FFrameColors.Shadow = system ? clBtnShadow : clGray;
+    FFrameColors.Light = system ? clBtnHighlight : clWhite;
     return true;
 }
 
@@ -176,31 +149,6 @@ bool TRasterLabModel::SetDotSize(int value)
     return true;
 }
 
-bool TRasterLabModel::SetFrameStyle(TFrameStyle value)
-{
-    return Store(FFrameStyle, value);
-}
-
-bool TRasterLabModel::SetPosX(int value)
-{
-    return Store(FPosX, value);
-}
-
-bool TRasterLabModel::SetPosY(int value)
-{
-    return Store(FPosY, value);
-}
-
-bool TRasterLabModel::SetProportional(bool value)
-{
-    return Store(FProportional, value);
-}
-
-bool TRasterLabModel::SetScrollMode(TRDScrollMode value)
-{
-    return Store(FScrollMode, value);
-}
-
 bool TRasterLabModel::SetScrollInterval(int value)
 {
     return Store(FScrollInterval, std::max(value, 10));
@@ -213,16 +161,6 @@ bool TRasterLabModel::SetScrollIncrement(int value)
     if (step == 0)
         step = 1;
     return Store(FScrollIncrement, step);
-}
-
-void TRasterLabModel::SetScrollLoop(bool value)
-{
-    FScrollLoop = value;
-}
-
-bool TRasterLabModel::SetCharBlockMode(TRDBlockMode value)
-{
-    return Store(FCharBlockMode, value);
 }
 
 bool TRasterLabModel::SetText(std::string_view value)
@@ -253,9 +191,7 @@ void TRasterLabModel::AssignFrom(const TRasterLabModel& source)
     FText = source.FText;
     FColorLabBakG = source.FColorLabBakG;
     FColorDotOn = source.FColorDotOn;
-    FColorFrameDark = source.FColorFrameDark;
-    FColorFrameShadow = source.FColorFrameShadow;
-    FColorFrameLight = source.FColorFrameLight;
+    FFrameColors = source.FFrameColors;
     FColorScheme = source.FColorScheme;
 }
 
@@ -370,7 +306,7 @@ void TRasterLabModel::Paint(PixelImage& image, const ColorResolver& resolve)
     PaintField(image, x0, y0, bakG, resolve(FColorDotOff));
     PaintText(image, x0, y0, resolve(FColorDotOn), bakG);
     DrawFrame(image, FFrameStyle,
-              {resolve(FColorFrameDark), resolve(FColorFrameShadow), resolve(FColorFrameLight)});
+              {resolve(FFrameColors.Dark), resolve(FFrameColors.Shadow), resolve(FFrameColors.Light)});
 }
 
 void TRasterLabModel::PaintField(PixelImage& image, long long x0, long long y0, PixelImage::Pixel bakG,
