@@ -213,17 +213,23 @@ private:
     void StopScrollTimer();
 
     TRasterLabModel FModel;
-    TFont FFont;
     PixelImage FImage;
+    bool FStale = true; // a paint was skipped while hidden
     int FPaintCount = 0;
     int FTimerId = 0;
-    int FTag = 0;
+    bool FDesigning = false;
+
+    TFont FFont;
     bool FParentFont = true;
+    // Set while the parent's font is being taken, so that it does not count as a font of the
+    // display's own.
+    bool FTakingParentFont = false;
+
+    // Kept for the window that stores them; the display itself does not act on them.
+    int FTag = 0;
     bool FParentShowHint = true;
     bool FShowHint = false;
-    bool FDesigning = false;
-    bool FTakingParentFont = false;
-    bool FStale = true; // a paint was skipped while hidden
+
     TNotifyEvent FOnScrollTimer;
     TNotifyEvent FOnScrollLoopRestart;
 };
