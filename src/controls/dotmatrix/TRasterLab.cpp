@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QTimerEvent>
 
 #include <cmath>
@@ -215,14 +216,8 @@ void TRasterLab::TakeParentFont()
     if (parent == nullptr)
         return;
     const TFont font = FontFromQt(parent->font(), FFont);
-    FTakingParentFont = true;
-    try {
-        FFont.Assign(font);
-    } catch (...) {
-        FTakingParentFont = false;
-        throw;
-    }
-    FTakingParentFont = false;
+    const QScopedValueRollback<bool> taking(FTakingParentFont, true);
+    FFont.Assign(font);
 }
 
 void TRasterLab::GlyphFontChanged()
