@@ -1,10 +1,10 @@
 #include "app/TFrmAbout.h"
 
 #include "app/FormTools.h"
-#include "app/Guarded.h"
 #include "app/Pictures.h"
 #include "app/TPanel.h"
 #include "controls/hyperlink/TUrlLab.h"
+#include "controls/qt/Guarded.h"
 #include "controls/qt/QtBridge.h"
 
 #include <QApplication>

@@ -1,7 +1,6 @@
 #include "app/TFrmMain.h"
 
 #include "app/FormTools.h"
-#include "app/Guarded.h"
 #include "app/Pictures.h"
 #include "app/TFrmAbout.h"
 #include "app/TMemo.h"
@@ -9,6 +8,7 @@
 #include "app/TRadioGroup.h"
 #include "controls/dotmatrix/TRasterLab.h"
 #include "controls/hyperlink/TUrlLab.h"
+#include "controls/qt/Guarded.h"
 #include "controls/qt/QtBridge.h"
 #include "i18n/TBabelfish2000.h"
 #include "i18n/TranslateComponent.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/qt/CheckedEnum.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -52,7 +54,7 @@ protected:
 
 private:
     int DragModeValue() const { return FDragMode; }
-    void SetDragModeValue(int value) { FDragMode = static_cast<TDragMode>(value); }
+    void SetDragModeValue(int value) { SetDragMode(CheckedEnum(*this, "DragMode", value, dmAutomatic)); }
     void StartDrag();
 
     QPlainTextEdit* FEditor;

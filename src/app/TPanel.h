@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/qt/CheckedEnum.h"
+
 #include <QFrame>
 
 enum TBevelCut
@@ -32,9 +34,9 @@ protected:
 
 private:
     int BevelInnerValue() const { return FBevelInner; }
-    void SetBevelInnerValue(int value) { SetBevelInner(static_cast<TBevelCut>(value)); }
+    void SetBevelInnerValue(int value) { SetBevelInner(CheckedEnum(*this, "BevelInner", value, bvRaised)); }
     int BevelOuterValue() const { return FBevelOuter; }
-    void SetBevelOuterValue(int value) { SetBevelOuter(static_cast<TBevelCut>(value)); }
+    void SetBevelOuterValue(int value) { SetBevelOuter(CheckedEnum(*this, "BevelOuter", value, bvRaised)); }
 
     TBevelCut FBevelInner = bvNone;
     TBevelCut FBevelOuter = bvRaised;

@@ -1,6 +1,6 @@
 #include "app/TRadioGroup.h"
 
-#include "app/Guarded.h"
+#include "controls/qt/Guarded.h"
 
 #include <QEvent>
 #include <QRadioButton>

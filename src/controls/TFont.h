@@ -33,44 +33,57 @@ public:
     TFont(const TFont& other);
     TFont& operator=(const TFont& other);
 
-    const std::string& Name() const { return FName; }
-    void SetName(const std::string& name);
+    const std::string& Name() const { return FAttributes.Name; }
+    void SetName(const std::string& name) { Set(FAttributes.Name, name); }
 
-    int Height() const { return FHeight; }
-    void SetHeight(int height);
+    int Height() const { return FAttributes.Height; }
+    void SetHeight(int height) { Set(FAttributes.Height, height); }
 
     int Size() const;
     void SetSize(int points);
 
-    TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles style);
-    bool Bold() const { return (FStyle & fsBold) != 0; }
-    bool Italic() const { return (FStyle & fsItalic) != 0; }
-    bool Underline() const { return (FStyle & fsUnderline) != 0; }
-    bool StrikeOut() const { return (FStyle & fsStrikeOut) != 0; }
+    TFontStyles Style() const { return FAttributes.Style; }
+    void SetStyle(TFontStyles style) { Set(FAttributes.Style, style); }
+    bool Bold() const { return (Style() & fsBold) != 0; }
+    bool Italic() const { return (Style() & fsItalic) != 0; }
+    bool Underline() const { return (Style() & fsUnderline) != 0; }
+    bool StrikeOut() const { return (Style() & fsStrikeOut) != 0; }
 
-    TColor Color() const { return FColor; }
-    void SetColor(TColor color);
+    TColor Color() const { return FAttributes.Color; }
+    void SetColor(TColor color) { Set(FAttributes.Color, color); }
 
-    TFontCharset Charset() const { return FCharset; }
-    void SetCharset(TFontCharset charset);
+    TFontCharset Charset() const { return FAttributes.Charset; }
+    void SetCharset(TFontCharset charset) { Set(FAttributes.Charset, charset); }
 
-    int PixelsPerInch() const { return FPixelsPerInch; }
+    int PixelsPerInch() const { return FAttributes.PixelsPerInch; }
 
     // Copies every attribute (not the change handler) and fires OnChange once.
     void Assign(const TFont& source);
 
-    bool SameAttributes(const TFont& other) const;
+    bool SameAttributes(const TFont& other) const { return FAttributes == other.FAttributes; }
 
     std::function<void(TFont&)> OnChange;
 
 private:
+    struct Attributes
+    {
+        std::string Name = "MS Sans Serif";
+        int Height = -11;
+        TFontStyles Style = 0;
+        TColor Color = clWindowText;
+        TFontCharset Charset = DEFAULT_CHARSET;
+        int PixelsPerInch = 96;
+
+        bool operator==(const Attributes&) const = default;
+    };
+
+    template <typename T>
+    void Set(T& attribute, const T& value)
+    {
+        attribute = value;
+        Changed();
+    }
     void Changed();
 
-    std::string FName = "MS Sans Serif";
-    int FHeight = -11;
-    TFontStyles FStyle = 0;
-    TColor FColor = clWindowText;
-    TFontCharset FCharset = DEFAULT_CHARSET;
-    int FPixelsPerInch = 96;
+    Attributes FAttributes;
 };

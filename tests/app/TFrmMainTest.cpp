@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "app/TMemo.h"
+#include "app/TPanel.h"
 #include "app/TRadioGroup.h"
 #include "controls/dotmatrix/PixelImage.h"
 #include "controls/dotmatrix/TRasterLab.h"
@@ -386,6 +387,30 @@ TEST(TFrmMain, TheWalkMeetsTheStoredComponentsOnly)
         QStringLiteral("FrmMain Panel1 SBMinus SBPlus SBSetA SBSetZ SBSetA_lc SBSetZ_lc SBSet0 BButInfo "
                        "BButExit Panel2 Label4 RLabBin Label1 RLabAscii RGB0 RGB1 RGB2 RGB3 RGB4 RGB5 RGB6 "
                        "RGB7 MMExplain cliDemon"));
+}
+
+// The window's panels and memo take their enumerations by name as numbers, as the display does:
+// out of range, the nearest end is used and a warning says so.
+TEST(TFrmMain, PanelAndMemoClampEnumerationsSetByName)
+{
+    TPanel panel;
+    panel.setObjectName("Panel1");
+    TMemo memo;
+    memo.setObjectName("MMExplain");
+    testing::internal::CaptureStderr();
+    panel.setProperty("BevelInner", 7);
+    panel.setProperty("BevelOuter", -2);
+    memo.setProperty("DragMode", 2);
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(panel.BevelInner(), bvRaised);
+    EXPECT_EQ(panel.BevelOuter(), bvNone);
+    EXPECT_EQ(memo.DragMode(), dmAutomatic);
+    for (const char* named :
+         {"\"Panel1\": BevelInner 7", "\"Panel1\": BevelOuter -2", "\"MMExplain\": DragMode 2"})
+        EXPECT_NE(warnings.find(named), std::string::npos) << named << " in " << warnings;
+
+    panel.setProperty("BevelOuter", 1);
+    EXPECT_EQ(panel.BevelOuter(), bvLowered);
 }
 
 TEST(TFrmMain, TranslationBreaksLinesOnlyInTheMemoAndARefusedMemoKeepsItsKey)

@@ -62,11 +62,44 @@ TEST(TRasterLab, ConstructorDefaultsAndPropertiesInStreamingOrder)
         "Text"};
     ASSERT_GE(names.size(), own.size());
     EXPECT_EQ(std::vector<std::string>(names.end() - static_cast<long>(own.size()), names.end()), own);
+}
 
+// Stored windows and translations set properties by name, enumerations as numbers: bad numbers
+// are clamped like every bad value, and an enumeration out of range is named in a warning.
+TEST(TRasterLab, PropertiesSetByNameClampBadNumbersAndSaySo)
+{
+    TRasterLab lab;
+    lab.setObjectName("RLabBin");
     EXPECT_TRUE(lab.setProperty("DotSize", 100));
     EXPECT_EQ(lab.DotSize(), 32);
     lab.setProperty("Text", QString::fromUtf8("\u20AC"));
     EXPECT_EQ(lab.Text(), "\x80");
+
+    testing::internal::CaptureStderr();
+    lab.setProperty("FrameStyle", 3);
+    EXPECT_EQ(lab.FrameStyle(), fsRaised);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    testing::internal::CaptureStderr();
+    lab.setProperty("FrameStyle", 9);
+    lab.setProperty("ColorScheme", -1);
+    lab.setProperty("CharBlockMode", 3);
+    lab.setProperty("ScrollMode", -7);
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lab.FrameStyle(), fsEngraved);
+    EXPECT_EQ(lab.ColorScheme(), csBWG);
+    EXPECT_EQ(lab.CharBlockMode(), rdbmRaster);
+    EXPECT_EQ(lab.ScrollMode(), rdsmOff);
+    EXPECT_FALSE(lab.TimerActive());
+    EXPECT_NE(warnings.find("Component \"RLabBin\": FrameStyle 9 is out of range 0..5, 5 is used"),
+              std::string::npos)
+        << warnings;
+    for (const char* named : {"ColorScheme -1", "CharBlockMode 3", "ScrollMode -7"})
+        EXPECT_NE(warnings.find(named), std::string::npos) << named;
+
+    lab.setProperty("ScrollMode", 99); // the last mode, not an unknown one: it scrolls up
+    EXPECT_EQ(lab.ScrollMode(), rdsmUp);
+    EXPECT_TRUE(lab.TimerActive());
 }
 
 TEST(TRasterLab, SettersRepaintOnlyOnRealChanges)

@@ -1,12 +1,13 @@
 #include "controls/dotmatrix/TRasterLab.h"
 
 #include "controls/dotmatrix/FontSampler.h"
-#include "controls/qt/ExceptionSink.h"
+#include "controls/qt/Guarded.h"
 #include "controls/qt/QtBridge.h"
 
 #include <QEvent>
 #include <QImage>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QTimerEvent>
 
 #include <cmath>
@@ -117,15 +118,14 @@ void TRasterLab::paintEvent(QPaintEvent*)
 {
     if (!Visible() && !FDesigning)
         return;
-    // Qt must not see an exception leave a paint event: an image too large for memory is
-    // reported like any other error, and the display stays as it was.
-    try {
+    // An image too large for memory is reported like any other error, and the display stays as
+    // it was.
+    const bool rendered = Guarded([this] {
         if (FStale || FImage.Width() != width() || FImage.Height() != height())
             Render();
-    } catch (...) {
-        HandleApplicationException(std::current_exception());
+    });
+    if (!rendered)
         return;
-    }
     if (FImage.Width() == 0 || FImage.Height() == 0)
         return;
     const QImage view(reinterpret_cast<const uchar*>(FImage.Data()), FImage.Width(), FImage.Height(),
@@ -171,7 +171,7 @@ void TRasterLab::SyncGeometry()
     FModel.SetSize(width(), height());
 }
 
-void TRasterLab::Changed(bool changed)
+void TRasterLab::ResizeAndPaintIfChanged(bool changed)
 {
     if (!changed)
         return;
@@ -216,14 +216,8 @@ void TRasterLab::TakeParentFont()
     if (parent == nullptr)
         return;
     const TFont font = FontFromQt(parent->font(), FFont);
-    FTakingParentFont = true;
-    try {
-        FFont.Assign(font);
-    } catch (...) {
-        FTakingParentFont = false;
-        throw;
-    }
-    FTakingParentFont = false;
+    const QScopedValueRollback<bool> taking(FTakingParentFont, true);
+    FFont.Assign(font);
 }
 
 void TRasterLab::GlyphFontChanged()
@@ -238,72 +232,72 @@ void TRasterLab::GlyphFontChanged()
 
 void TRasterLab::SetAutoHeight(bool value)
 {
-    Changed(Synced().SetAutoHeight(value));
+    ResizeAndPaintIfChanged(Synced().SetAutoHeight(value));
 }
 
 void TRasterLab::SetAutoCenter(bool value)
 {
-    Changed(Synced().SetAutoCenter(value));
+    ResizeAndPaintIfChanged(Synced().SetAutoCenter(value));
 }
 
 void TRasterLab::SetColorLabBakG(TColor value)
 {
-    Changed(Synced().SetColorLabBakG(value));
+    ResizeAndPaintIfChanged(Synced().SetColorLabBakG(value));
 }
 
 void TRasterLab::SetColorDotOn(TColor value)
 {
-    Changed(Synced().SetColorDotOn(value));
+    ResizeAndPaintIfChanged(Synced().SetColorDotOn(value));
 }
 
 void TRasterLab::SetColorDotOff(TColor value)
 {
-    Changed(Synced().SetColorDotOff(value));
+    ResizeAndPaintIfChanged(Synced().SetColorDotOff(value));
 }
 
 void TRasterLab::SetColorScheme(TColorScheme value)
 {
-    Changed(Synced().SetColorScheme(value));
+    ResizeAndPaintIfChanged(Synced().SetColorScheme(value));
 }
 
 void TRasterLab::SetDotSpacing(int value)
 {
-    Changed(Synced().SetDotSpacing(value));
+    ResizeAndPaintIfChanged(Synced().SetDotSpacing(value));
 }
 
 void TRasterLab::SetDotSize(int value)
 {
-    Changed(Synced().SetDotSize(value));
+    ResizeAndPaintIfChanged(Synced().SetDotSize(value));
 }
 
 void TRasterLab::SetFrameStyle(TFrameStyle value)
 {
-    Changed(Synced().SetFrameStyle(value));
+    ResizeAndPaintIfChanged(Synced().SetFrameStyle(value));
 }
 
 void TRasterLab::SetPosX(int value)
 {
-    Changed(Synced().SetPosX(value));
+    ResizeAndPaintIfChanged(Synced().SetPosX(value));
 }
 
 void TRasterLab::SetPosY(int value)
 {
-    Changed(Synced().SetPosY(value));
+    ResizeAndPaintIfChanged(Synced().SetPosY(value));
 }
 
 void TRasterLab::SetProportional(bool value)
 {
-    Changed(Synced().SetProportional(value));
+    ResizeAndPaintIfChanged(Synced().SetProportional(value));
 }
 
 void TRasterLab::SetCharBlockMode(TRDBlockMode value)
 {
-    Changed(Synced().SetCharBlockMode(value));
+    ResizeAndPaintIfChanged(Synced().SetCharBlockMode(value));
 }
 
 void TRasterLab::SetText(const std::string& value)
 {
-    Changed(Synced().SetText(value));
+    ResizeAndPaintIfChanged(Synced().SetText(value));
 }
 
 void TRasterLab::SetScrollLoop(bool value)
@@ -374,11 +368,7 @@ void TRasterLab::timerEvent(QTimerEvent* event)
         return;
     }
     // A failing tick (or handler) is reported like any event handler's error; the timer goes on.
-    try {
-        ScrollTick();
-    } catch (...) {
-        HandleApplicationException(std::current_exception());
-    }
+    Guarded([this] { ScrollTick(); });
 }
 
 void TRasterLab::ScrollTick()
@@ -398,30 +388,6 @@ void TRasterLab::ScrollLoopRestarted()
         const TNotifyEvent handler = FOnScrollLoopRestart;
         handler(this);
     }
-}
-
-void TRasterLab::SetColorSchemeValue(int value)
-{
-    if (value >= csBWG && value <= csSystem)
-        SetColorScheme(static_cast<TColorScheme>(value));
-}
-
-void TRasterLab::SetFrameStyleValue(int value)
-{
-    if (value >= fsNone && value <= fsEngraved)
-        SetFrameStyle(static_cast<TFrameStyle>(value));
-}
-
-void TRasterLab::SetScrollModeValue(int value)
-{
-    if (value >= rdsmOff && value <= rdsmUp)
-        SetScrollMode(static_cast<TRDScrollMode>(value));
-}
-
-void TRasterLab::SetCharBlockModeValue(int value)
-{
-    if (value >= rdbmOff && value <= rdbmRaster)
-        SetCharBlockMode(static_cast<TRDBlockMode>(value));
 }
 
 QFont TRasterLab::QtFont() const

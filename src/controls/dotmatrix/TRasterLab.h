@@ -7,6 +7,7 @@
 #include "controls/dotmatrix/PixelImage.h"
 #include "controls/dotmatrix/RasterLabTypes.h"
 #include "controls/dotmatrix/TRasterLabModel.h"
+#include "controls/qt/CheckedEnum.h"
 
 #include <QFont>
 #include <QString>
@@ -167,20 +168,6 @@ public:
     // One timer tick: a scroll step with its paint, then OnScrollTimer.
     virtual void ScrollTick();
 
-    // Property glue for the meta-object system (enumerations as numbers, text as QString).
-    int ColorSchemeValue() const { return ColorScheme(); }
-    void SetColorSchemeValue(int value);
-    int FrameStyleValue() const { return FrameStyle(); }
-    void SetFrameStyleValue(int value);
-    int ScrollModeValue() const { return ScrollMode(); }
-    void SetScrollModeValue(int value);
-    int CharBlockModeValue() const { return CharBlockMode(); }
-    void SetCharBlockModeValue(int value);
-    QFont QtFont() const;
-    void SetQtFont(const QFont& value);
-    QString QText() const;
-    void SetQText(const QString& value);
-
 protected:
     // Called when scrolling text wraps around; calls OnScrollLoopRestart.
     virtual void ScrollLoopRestarted();
@@ -194,26 +181,55 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Property glue for the meta-object system: enumerations as checked numbers, the font as a
+    // QFont, the text as QString.
+    int ColorSchemeValue() const { return ColorScheme(); }
+    void SetColorSchemeValue(int value)
+    {
+        SetColorScheme(CheckedEnum(*this, "ColorScheme", value, csSystem));
+    }
+    int FrameStyleValue() const { return FrameStyle(); }
+    void SetFrameStyleValue(int value) { SetFrameStyle(CheckedEnum(*this, "FrameStyle", value, fsEngraved)); }
+    int ScrollModeValue() const { return ScrollMode(); }
+    void SetScrollModeValue(int value) { SetScrollMode(CheckedEnum(*this, "ScrollMode", value, rdsmUp)); }
+    int CharBlockModeValue() const { return CharBlockMode(); }
+    void SetCharBlockModeValue(int value)
+    {
+        SetCharBlockMode(CheckedEnum(*this, "CharBlockMode", value, rdbmRaster));
+    }
+    QFont QtFont() const;
+    void SetQtFont(const QFont& value);
+    QString QText() const;
+    void SetQText(const QString& value);
+
     void GlyphFontChanged();
     void TakeParentFont();
-    void Changed(bool changed);
+    // After a model setter: when it reports a change, the widget takes the size the model may
+    // have given itself (auto height), then paints.
+    void ResizeAndPaintIfChanged(bool changed);
     TRasterLabModel& Synced();
     void SyncGeometry();
     void Render();
     void StopScrollTimer();
 
     TRasterLabModel FModel;
-    TFont FFont;
     PixelImage FImage;
+    bool FStale = true; // a paint was skipped while hidden
     int FPaintCount = 0;
     int FTimerId = 0;
-    int FTag = 0;
+    bool FDesigning = false;
+
+    TFont FFont;
     bool FParentFont = true;
+    // Set while the parent's font is being taken, so that it does not count as a font of the
+    // display's own.
+    bool FTakingParentFont = false;
+
+    // Kept for the window that stores them; the display itself does not act on them.
+    int FTag = 0;
     bool FParentShowHint = true;
     bool FShowHint = false;
-    bool FDesigning = false;
-    bool FTakingParentFont = false;
-    bool FStale = true; // a paint was skipped while hidden
+
     TNotifyEvent FOnScrollTimer;
     TNotifyEvent FOnScrollLoopRestart;
 };

@@ -12,16 +12,69 @@ int Saturate(long long value)
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-template <typename T>
-bool Store(T& field, T value)
+// Marks the spacing lines of the text's dot grid within 0 .. extent - 1: the `spacing` rows (or
+// columns) just above (left of) each dot row (column), counted from `origin`, so that the unlit
+// dots line up with the text and move with it.
+std::vector<char> SpacingLines(long long origin, int extent, long long pitch, long long spacing)
 {
-    if (field == value)
-        return false;
-    field = value;
-    return true;
+    std::vector<char> marked(static_cast<std::size_t>(std::max(extent, 0)), 0);
+    for (long long b = 0; b <= extent / pitch + 1; ++b) {
+        for (long long i = 1; i <= spacing; ++i) {
+            const long long at = origin % pitch + b * pitch - spacing - 1 + i;
+            if (at >= 0 && at < extent)
+                marked[static_cast<std::size_t>(at)] = 1;
+        }
+    }
+    return marked;
 }
 
+struct FramePixels
+{
+    PixelImage::Pixel Dark;
+    PixelImage::Pixel Shadow;
+    PixelImage::Pixel Light;
+};
+
 using Pt = PixelImage::Point;
+
+// The frame's polylines over whatever lies beneath, in each style's order: later ones overwrite
+// earlier ones where they cross.
+void DrawFrame(PixelImage& image, TFrameStyle style, const FramePixels& pixels)
+{
+    const int w = image.Width();
+    const int h = image.Height();
+    const std::array<Pt, 5> outer{Pt{0, 0}, {w - 2, 0}, {w - 2, h - 2}, {0, h - 2}, {0, 0}};
+    switch (style) {
+    case fsNone:
+        return;
+    case fsSimple: {
+        const std::array<Pt, 5> outline{Pt{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
+        image.Polyline(outline, pixels.Shadow);
+        return;
+    }
+    case fsLowered:
+    case fsRaised: {
+        // Sunken: dark inside the top-left edge, light along the bottom-right one; raised: the
+        // other way round, and its dark edge reaches the bottom-left corner.
+        const bool lowered = style == fsLowered;
+        const std::array<Pt, 3> topLeft{Pt{1, h - 3}, {1, 1}, {w - 2, 1}};
+        const std::array<Pt, 3> bottomRight{Pt{lowered ? 2 : 0, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
+        image.Polyline(topLeft, lowered ? pixels.Dark : pixels.Light);
+        image.Polyline(bottomRight, lowered ? pixels.Light : pixels.Dark);
+        image.Polyline(outer, pixels.Shadow);
+        return;
+    }
+    case fsEmbossed:
+    case fsEngraved: {
+        // Two offset outlines: light outside at the top-left makes a ridge, shadow a groove.
+        const bool ridge = style == fsEmbossed;
+        const std::array<Pt, 5> inner{Pt{1, 1}, {w - 1, 1}, {w - 1, h - 1}, {1, h - 1}, {1, 1}};
+        image.Polyline(inner, ridge ? pixels.Shadow : pixels.Light);
+        image.Polyline(outer, ridge ? pixels.Light : pixels.Shadow);
+        return;
+    }
+    }
+}
 
 } // namespace
 
@@ -70,28 +123,13 @@ bool TRasterLabModel::SetAutoCenter(bool value)
     return true;
 }
 
-bool TRasterLabModel::SetColorLabBakG(TColor value)
-{
-    return Store(FColorLabBakG, value);
-}
-
-bool TRasterLabModel::SetColorDotOn(TColor value)
-{
-    return Store(FColorDotOn, value);
-}
-
-bool TRasterLabModel::SetColorDotOff(TColor value)
-{
-    return Store(FColorDotOff, value);
-}
-
 bool TRasterLabModel::SetColorScheme(TColorScheme value)
 {
     if (!Store(FColorScheme, value))
         return false;
     const bool system = FColorScheme == csSystem;
-    FColorFrameShadow = system ? clBtnShadow : clGray;
-    FColorFrameLight = system ? clBtnHighlight : clWhite;
+    FFrameColors.Shadow = system ? clBtnShadow : clGray;
+    FFrameColors.Light = system ? clBtnHighlight : clWhite;
     return true;
 }
 
@@ -111,31 +149,6 @@ bool TRasterLabModel::SetDotSize(int value)
     return true;
 }
 
-bool TRasterLabModel::SetFrameStyle(TFrameStyle value)
-{
-    return Store(FFrameStyle, value);
-}
-
-bool TRasterLabModel::SetPosX(int value)
-{
-    return Store(FPosX, value);
-}
-
-bool TRasterLabModel::SetPosY(int value)
-{
-    return Store(FPosY, value);
-}
-
-bool TRasterLabModel::SetProportional(bool value)
-{
-    return Store(FProportional, value);
-}
-
-bool TRasterLabModel::SetScrollMode(TRDScrollMode value)
-{
-    return Store(FScrollMode, value);
-}
-
 bool TRasterLabModel::SetScrollInterval(int value)
 {
     return Store(FScrollInterval, std::max(value, 10));
@@ -148,16 +161,6 @@ bool TRasterLabModel::SetScrollIncrement(int value)
     if (step == 0)
         step = 1;
     return Store(FScrollIncrement, step);
-}
-
-void TRasterLabModel::SetScrollLoop(bool value)
-{
-    FScrollLoop = value;
-}
-
-bool TRasterLabModel::SetCharBlockMode(TRDBlockMode value)
-{
-    return Store(FCharBlockMode, value);
 }
 
 bool TRasterLabModel::SetText(std::string_view value)
@@ -188,9 +191,7 @@ void TRasterLabModel::AssignFrom(const TRasterLabModel& source)
     FText = source.FText;
     FColorLabBakG = source.FColorLabBakG;
     FColorDotOn = source.FColorDotOn;
-    FColorFrameDark = source.FColorFrameDark;
-    FColorFrameShadow = source.FColorFrameShadow;
-    FColorFrameLight = source.FColorFrameLight;
+    FFrameColors = source.FFrameColors;
     FColorScheme = source.FColorScheme;
 }
 
@@ -299,94 +300,44 @@ void TRasterLabModel::PaintText(PixelImage& image, long long x0, long long y0, P
 
 void TRasterLabModel::Paint(PixelImage& image, const ColorResolver& resolve)
 {
+    const PixelImage::Pixel bakG = resolve(FColorLabBakG);
+    const long long x0 = static_cast<long long>(FPosX) + FScrollOffsetX;
+    const long long y0 = static_cast<long long>(FPosY) + FScrollOffsetY;
+    PaintField(image, x0, y0, bakG, resolve(FColorDotOff));
+    PaintText(image, x0, y0, resolve(FColorDotOn), bakG);
+    DrawFrame(image, FFrameStyle,
+              {resolve(FFrameColors.Dark), resolve(FFrameColors.Shadow), resolve(FFrameColors.Light)});
+}
+
+void TRasterLabModel::PaintField(PixelImage& image, long long x0, long long y0, PixelImage::Pixel bakG,
+                                 PixelImage::Pixel dotOff) const
+{
     const int w = FWidth;
     const int h = FHeight;
     const PixelImage::Pixel white = PixelOf(clWhite);
-    const PixelImage::Pixel bakG = resolve(FColorLabBakG);
-    const bool raster = FCharBlockMode != rdbmOff;
-    const PixelImage::Pixel field = raster ? resolve(FColorDotOff) : bakG;
-    // The field: all of the image without a frame, else all but the outermost ring.
+    // All of the image without a frame, else all but the outermost ring, which the frame draws.
     const int inset = FFrameStyle == fsNone ? 0 : 1;
-
-    const long long pitch = CellPitch();
-    const long long x0 = static_cast<long long>(FPosX) + FScrollOffsetX;
-    const long long y0 = static_cast<long long>(FPosY) + FScrollOffsetY;
-    if (!raster) {
+    if (FCharBlockMode == rdbmOff) {
         image.Reset(w, h, white);
-        image.FillRect(inset, inset, w - inset, h - inset, field);
-    } else {
-        // The spacing rows and columns just above and left of each dot row and column of the
-        // text's grid, so the unlit dots line up with the text and move with it. A spacing row
-        // is background across the whole width, and every other row is one of two patterns
-        // (inside the field or on the ring): each row is written once, from its pattern.
-        const long long s = FDotSpacing;
-        const auto spacing = [&](long long origin, int extent) {
-            std::vector<char> marked(static_cast<std::size_t>(std::max(extent, 0)), 0);
-            for (long long b = 0; b <= extent / pitch + 1; ++b) {
-                for (long long i = 1; i <= s; ++i) {
-                    const int at = static_cast<int>(origin % pitch + b * pitch - s - 1 + i);
-                    if (at >= 0 && at < extent)
-                        marked[static_cast<std::size_t>(at)] = 1;
-                }
-            }
-            return marked;
-        };
-        const std::vector<char> rows = spacing(y0, h);
-        const std::vector<char> columns = spacing(x0, w);
-        std::vector<PixelImage::Pixel> inner(columns.size());
-        std::vector<PixelImage::Pixel> ring(columns.size());
-        const std::vector<PixelImage::Pixel> band(columns.size(), bakG);
-        for (int x = 0; x < w; ++x) {
-            const bool column = columns[static_cast<std::size_t>(x)] != 0;
-            inner[static_cast<std::size_t>(x)] =
-                column ? bakG : (x >= inset && x < w - inset ? field : white);
-            ring[static_cast<std::size_t>(x)] = column ? bakG : white;
-        }
-        image.Resize(w, h);
-        for (int y = 0; y < h; ++y) {
-            const bool inField = y >= inset && y < h - inset;
-            image.SetRow(y, rows[static_cast<std::size_t>(y)] != 0 ? band : (inField ? inner : ring));
-        }
+        image.FillRect(inset, inset, w - inset, h - inset, bakG);
+        return;
     }
-
-    PaintText(image, x0, y0, resolve(FColorDotOn), bakG);
-
-    const PixelImage::Pixel dark = resolve(FColorFrameDark);
-    const PixelImage::Pixel shadow = resolve(FColorFrameShadow);
-    const PixelImage::Pixel light = resolve(FColorFrameLight);
-    const std::array<Pt, 5> outer{Pt{0, 0}, {w - 2, 0}, {w - 2, h - 2}, {0, h - 2}, {0, 0}};
-    const std::array<Pt, 5> inner{Pt{1, 1}, {w - 1, 1}, {w - 1, h - 1}, {1, h - 1}, {1, 1}};
-    const std::array<Pt, 3> topLeft{Pt{1, h - 3}, {1, 1}, {w - 2, 1}};
-    switch (FFrameStyle) {
-    case fsNone:
-        break;
-    case fsSimple: {
-        const std::array<Pt, 5> outline{Pt{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
-        image.Polyline(outline, shadow);
-        break;
+    // A spacing row is background across the whole width, and every other row is one of two
+    // patterns (inside the field or on the ring): each row is written once, from its pattern.
+    const std::vector<char> rows = SpacingLines(y0, h, CellPitch(), FDotSpacing);
+    const std::vector<char> columns = SpacingLines(x0, w, CellPitch(), FDotSpacing);
+    std::vector<PixelImage::Pixel> inner(columns.size());
+    std::vector<PixelImage::Pixel> ring(columns.size());
+    const std::vector<PixelImage::Pixel> band(columns.size(), bakG);
+    for (int x = 0; x < w; ++x) {
+        const bool column = columns[static_cast<std::size_t>(x)] != 0;
+        inner[static_cast<std::size_t>(x)] = column ? bakG : (x >= inset && x < w - inset ? dotOff : white);
+        ring[static_cast<std::size_t>(x)] = column ? bakG : white;
     }
-    case fsLowered: {
-        const std::array<Pt, 3> bottomRight{Pt{2, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
-        image.Polyline(topLeft, dark);
-        image.Polyline(bottomRight, light);
-        image.Polyline(outer, shadow);
-        break;
-    }
-    case fsRaised: {
-        const std::array<Pt, 3> bottomRight{Pt{0, h - 1}, {w - 1, h - 1}, {w - 1, 0}};
-        image.Polyline(topLeft, light);
-        image.Polyline(bottomRight, dark);
-        image.Polyline(outer, shadow);
-        break;
-    }
-    case fsEmbossed:
-        image.Polyline(inner, shadow);
-        image.Polyline(outer, light);
-        break;
-    case fsEngraved:
-        image.Polyline(inner, light);
-        image.Polyline(outer, shadow);
-        break;
+    image.Resize(w, h);
+    for (int y = 0; y < h; ++y) {
+        const bool inField = y >= inset && y < h - inset;
+        image.SetRow(y, rows[static_cast<std::size_t>(y)] != 0 ? band : (inField ? inner : ring));
     }
 }
 

@@ -38,11 +38,11 @@ public:
     bool AutoCenter() const { return FAutoCenter; }
     bool SetAutoCenter(bool value);
     TColor ColorLabBakG() const { return FColorLabBakG; }
-    bool SetColorLabBakG(TColor value);
+    bool SetColorLabBakG(TColor value) { return Store(FColorLabBakG, value); }
     TColor ColorDotOn() const { return FColorDotOn; }
-    bool SetColorDotOn(TColor value);
+    bool SetColorDotOn(TColor value) { return Store(FColorDotOn, value); }
     TColor ColorDotOff() const { return FColorDotOff; }
-    bool SetColorDotOff(TColor value);
+    bool SetColorDotOff(TColor value) { return Store(FColorDotOff, value); }
     TColorScheme ColorScheme() const { return FColorScheme; }
     bool SetColorScheme(TColorScheme value);
     int DotSpacing() const { return FDotSpacing; }
@@ -50,23 +50,24 @@ public:
     int DotSize() const { return FDotSize; }
     bool SetDotSize(int value);
     TFrameStyle FrameStyle() const { return FFrameStyle; }
-    bool SetFrameStyle(TFrameStyle value);
+    bool SetFrameStyle(TFrameStyle value) { return Store(FFrameStyle, value); }
     int PosX() const { return FPosX; }
-    bool SetPosX(int value);
+    bool SetPosX(int value) { return Store(FPosX, value); }
     int PosY() const { return FPosY; }
-    bool SetPosY(int value);
+    bool SetPosY(int value) { return Store(FPosY, value); }
     bool Proportional() const { return FProportional; }
-    bool SetProportional(bool value);
+    bool SetProportional(bool value) { return Store(FProportional, value); }
     TRDScrollMode ScrollMode() const { return FScrollMode; }
-    bool SetScrollMode(TRDScrollMode value); // stores only; the widget runs the timer
+    // Stores only; the widget runs the timer.
+    bool SetScrollMode(TRDScrollMode value) { return Store(FScrollMode, value); }
     int ScrollInterval() const { return FScrollInterval; }
     bool SetScrollInterval(int value);
     int ScrollIncrement() const { return FScrollIncrement; }
     bool SetScrollIncrement(int value);
     bool ScrollLoop() const { return FScrollLoop; }
-    void SetScrollLoop(bool value); // always due for a repaint
+    void SetScrollLoop(bool value) { FScrollLoop = value; } // always due for a repaint
     TRDBlockMode CharBlockMode() const { return FCharBlockMode; }
-    bool SetCharBlockMode(TRDBlockMode value);
+    bool SetCharBlockMode(TRDBlockMode value) { return Store(FCharBlockMode, value); }
     const std::string& Text() const { return FText; }
     bool SetText(std::string_view value);
 
@@ -76,9 +77,9 @@ public:
     int GlyphWidth() const { return FGlyphs.GlyphWidth; }
     int GlyphHeight() const { return FGlyphs.GlyphHeight; }
 
-    TColor ColorFrameDark() const { return FColorFrameDark; }
-    TColor ColorFrameShadow() const { return FColorFrameShadow; }
-    TColor ColorFrameLight() const { return FColorFrameLight; }
+    TColor ColorFrameDark() const { return FFrameColors.Dark; }
+    TColor ColorFrameShadow() const { return FFrameColors.Shadow; }
+    TColor ColorFrameLight() const { return FFrameColors.Light; }
 
     int ScrollOffsetX() const { return FScrollOffsetX; }
     int ScrollOffsetY() const { return FScrollOffsetY; }
@@ -118,8 +119,29 @@ private:
         int First;
         int Last;
     };
+    // The three colours of the frames; the colour scheme sets shadow and light.
+    struct FrameColors
+    {
+        TColor Dark = clBlack;
+        TColor Shadow = clGray;
+        TColor Light = clWhite;
+    };
+
+    // Compares, stores, and says whether the value changed.
+    template <typename T>
+    static bool Store(T& field, T value)
+    {
+        if (field == value)
+            return false;
+        field = value;
+        return true;
+    }
     ColumnRange Columns(std::uint8_t code, bool fixed) const;
     void ReapplyAutoSettings();
+    // Sizes the image and draws what lies beneath the text: the plain background, or in the block
+    // modes the unlit dots between the raster lines.
+    void PaintField(PixelImage& image, long long x0, long long y0, PixelImage::Pixel bakG,
+                    PixelImage::Pixel dotOff) const;
 
     int FWidth = 400;
     int FHeight = 68;
@@ -142,9 +164,7 @@ private:
     TRDBlockMode FCharBlockMode = rdbmOn;
     std::string FText = "Text";
 
-    TColor FColorFrameDark = clBlack;
-    TColor FColorFrameShadow = clGray;
-    TColor FColorFrameLight = clWhite;
+    FrameColors FFrameColors;
 
     int FScrollOffsetX = 0;
     int FScrollOffsetY = 0;

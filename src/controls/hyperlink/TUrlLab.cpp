@@ -1,7 +1,7 @@
 #include "controls/hyperlink/TUrlLab.h"
 
 #include "controls/hyperlink/UrlShell.h"
-#include "controls/qt/ExceptionSink.h"
+#include "controls/qt/Guarded.h"
 #include "controls/qt/QtBridge.h"
 #include "util/AsciiText.h"
 
@@ -216,11 +216,7 @@ void TUrlLab::mouseReleaseEvent(QMouseEvent* event)
     if (!clicked)
         return;
     // Errors stop here, at the edge of Qt's event delivery, and go to the application's error box.
-    try {
-        Click();
-    } catch (...) {
-        HandleApplicationException(std::current_exception());
-    }
+    Guarded([this] { Click(); });
 }
 
 void TUrlLab::mouseDoubleClickEvent(QMouseEvent* event)
@@ -231,9 +227,5 @@ void TUrlLab::mouseDoubleClickEvent(QMouseEvent* event)
     FPressed = false;
     if (event->button() != Qt::LeftButton || !OnDblClick)
         return;
-    try {
-        OnDblClick(*this);
-    } catch (...) {
-        HandleApplicationException(std::current_exception());
-    }
+    Guarded([this] { OnDblClick(*this); });
 }
