@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -61,9 +62,9 @@ public:
     MessageWindow(const MessageWindow&) = delete;
     MessageWindow& operator=(const MessageWindow&) = delete;
 
-    WindowHandle Handle() const { return FHandle; }
-    const std::string& ClassName() const { return FClassName; }
-    const std::string& WindowName() const { return FWindowName; }
+    WindowHandle Handle() const;
+    const std::string& ClassName() const;
+    const std::string& WindowName() const;
 
     // Without a procedure, messages are still received and acknowledged (and dropped), as a window
     // with the default window procedure would.
@@ -71,26 +72,20 @@ public:
 
     // The listening socket: readable when a peer has connected. Watch it (QSocketNotifier, poll)
     // and call ServePending() when it is readable; never read from it yourself.
-    int FileDescriptor() const { return FSocket; }
+    int FileDescriptor() const;
 
     // Serves every message pending now without waiting for new ones, each fully (the procedure
     // runs, then the sender is released). Returns at once when nothing is pending, which happens
     // when a Send() of this process already served what woke the caller. A peer that stops in the
     // middle of a message is dropped after kFrameTimeoutMilliseconds without progress, and one
-    // that has not sent its whole message within kFrameDeadlineMilliseconds is dropped too. Safe to call when
-    // the window procedure destroys this window: serving then stops.
+    // that has not sent its whole message within kFrameDeadlineMilliseconds is dropped too. Safe to
+    // call when the window procedure destroys this window: serving then stops.
     void ServePending();
 
-private:
-    WindowHandle FHandle = 0;
-    int FSocket = -1;
-    int FRecordLock = -1;
-    std::string FClassName;
-    std::string FWindowName;
-    std::string FFolder;
-    WindowProcedure FProcedure;
+    struct Impl;
 
-    friend struct WindowTableAccess;
+private:
+    std::unique_ptr<Impl> FImpl;
 };
 
 // A live window whose class name and window name both equal the given ones (byte for byte), or 0.
