@@ -60,8 +60,11 @@ void TkdbCustomDemon::CreateOwnWindow()
     }
     try {
         FWindow = std::make_unique<MessageWindow>(GetWindowClassName(), GetWindowName());
-    } catch (const PlatformError&) {
-        throw EMentix("Could not create window handle");
+    } catch (const PlatformError& e) {
+        // The system's reason (a runtime folder open to others, no socket to be had) tells the
+        // user what to fix; the generic text is for a failure that names none.
+        const std::string reason = e.what();
+        throw EMentix(reason.empty() ? "Could not create window handle" : reason);
     }
     OwnEntity.Handle = FWindow->Handle();
     OwnEntity.SetTitle(ApplicationTitle(FProgramPath));

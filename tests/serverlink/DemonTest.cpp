@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sys/stat.h>
 
 // An owner with one translatable text, as a form would have.
 class TestOwner : public QObject
@@ -307,6 +308,17 @@ TEST(Demon, WithoutAServer)
     EXPECT_EQ(demon.GetServerValue("ValdoraHomeDir"), FolderPart(ProgramPath()));
     EXPECT_EQ(demon.GetServerValue("valdoraworkarea"), "");
     EXPECT_EQ(demon.GetServerValue("Other"), "");
+
+    // A window that cannot be made says why, and where.
+    const std::filesystem::path folder = env.Path() / "mentix";
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    try {
+        TkdbDemonClient refused(nullptr, CommandLine({"prog"}));
+        FAIL() << "no error";
+    } catch (const EMentix& e) {
+        EXPECT_EQ(std::string(e.what()), "The runtime folder " + folder.string() + " is open to other users");
+    }
+    ::chmod(folder.c_str(), 0700);
 }
 
 TEST(Demon, LoadedTranslatesTheOwnerAndTakesTheMutex)
