@@ -3,6 +3,8 @@
 #include "PlatformTestSupport.h"
 #include "platform/PlatformError.h"
 #include "platform/RuntimeFolder.h"
+#include "platform/posix/RuntimeFolderPlaces.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <atomic>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <poll.h>
@@ -478,4 +481,76 @@ TEST(MessageWindow, AProcessOutOfDescriptorsRefusesConnectionsInsteadOfLeavingTh
     EXPECT_EQ(Send(own.Handle(), handle, 1, "room again"), SendResult::Delivered);
     EXPECT_EQ(peer.ReadLine(), "got");
     EXPECT_EQ(peer.ReadLine(), "served");
+}
+
+TEST(RuntimeFolder, WithoutXdgRuntimeDirANameTakenByAnotherUserLeadsToAPrivateFolder)
+{
+    TempDir base;
+    std::filesystem::create_directory(base / "tmp");
+    ::chmod((base / "tmp").c_str(), 01777);
+    std::filesystem::create_directory(base / "home");
+    const uid_t user = ::geteuid();
+    const RuntimeFolderPlaces places{"", (base / "tmp").string(), (base / "home").string(), "lab7", user};
+    const std::filesystem::path shared = base / "tmp" / ("mentix-" + std::to_string(user));
+    const std::filesystem::path fallback = base / "home" / ".cache" / "mentix-lab7";
+    const auto isPrivate = [user](const std::filesystem::path& folder) {
+        struct stat info
+        {};
+        return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user &&
+               (info.st_mode & 0777) == 0700;
+    };
+
+    // A free name is made ours; a relative XDG_RUNTIME_DIR counts as none.
+    EXPECT_EQ(ChooseRuntimeFolder(places), shared);
+    EXPECT_TRUE(isPrivate(shared));
+    RuntimeFolderPlaces relative = places;
+    relative.XdgRuntimeDir = "run/user";
+    EXPECT_EQ(ChooseRuntimeFolder(relative), shared);
+    std::filesystem::remove(shared);
+
+    // Whatever holds the name, every start of the user comes to the same private folder.
+    std::filesystem::create_directory(base / "elsewhere");
+    const std::vector<std::pair<const char*, std::function<void()>>> takers{
+        {"a file",
+         [&] {
+             WriteFileBytes(shared, "x");
+         }},
+        {"a link to a folder",
+         [&] {
+             std::filesystem::create_directory_symlink(base / "elsewhere", shared);
+         }},
+        {"another user's folder",
+         [&] {
+             std::filesystem::create_directory(shared);
+             ::chmod(shared.c_str(), 0700);
+             if (::chown(shared.c_str(), 65534, 65534) != 0) // only root can give a folder away
+                 ::chmod(shared.c_str(), 0755);
+         }},
+    };
+    for (const auto& [what, take] : takers) {
+        take();
+        EXPECT_EQ(ChooseRuntimeFolder(places), fallback) << what;
+        EXPECT_EQ(ChooseRuntimeFolder(places), fallback) << what;
+        EXPECT_TRUE(isPrivate(fallback)) << what;
+        std::filesystem::remove(shared);
+    }
+
+    // Our own folder open to others is refused, not left for the fallback: only we could have
+    // opened it.
+    std::filesystem::create_directory(shared);
+    ::chmod(shared.c_str(), 0755);
+    EXPECT_THROW(ChooseRuntimeFolder(places), PlatformError);
+    std::filesystem::remove(shared);
+
+    // When the fallback cannot be used either, the error names both folders.
+    WriteFileBytes(shared, "x");
+    ::chmod(fallback.c_str(), 0750);
+    try {
+        ChooseRuntimeFolder(places);
+        FAIL() << "no error";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(std::string(e.what()), "The runtime folder " + shared.string() +
+                                             " is not a folder; The runtime folder " + fallback.string() +
+                                             " is open to other users");
+    }
 }
