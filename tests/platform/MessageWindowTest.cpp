@@ -431,6 +431,101 @@ TEST(MessageWindow, DeadWindowStaysDeadForConcurrentProbesAndIsRemovedOnlyUnderT
     ::close(probe);
 }
 
+// Stands for a process that took the folder lock and stopped: it never lets go.
+class HeldFolderLock
+{
+public:
+    explicit HeldFolderLock(const std::string& folder)
+        : FFd(::open((folder + "/windows.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        EXPECT_EQ(::flock(FFd, LOCK_EX | LOCK_NB), 0);
+    }
+    ~HeldFolderLock() { Release(); }
+    HeldFolderLock(const HeldFolderLock&) = delete;
+    HeldFolderLock& operator=(const HeldFolderLock&) = delete;
+    void Release()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+        FFd = -1;
+    }
+
+private:
+    int FFd;
+};
+
+TEST(MessageWindow, AStoppedHolderOfTheFolderLockHoldsUpNoRegistrationAndNoProbe)
+{
+    PrivateRuntime runtime;
+    Peer victim({"echo", "Victim", ""});
+    const WindowHandle dead = victim.ReadReadyHandle();
+    ASSERT_NE(dead, 0u);
+    victim.Kill();
+    const std::string deadRecord = runtime.Folder() + "/" + HexName(dead) + ".win";
+
+    HeldFolderLock held(runtime.Folder());
+    // Another process registers (where it used to wait for the lock for ever), and is found.
+    Peer late({"echo", "Late", ""});
+    const WindowHandle handle = late.ReadReadyHandle();
+    ASSERT_NE(handle, 0u);
+    EXPECT_EQ(FindWindow("Late", ""), handle);
+    MessageWindow own("Own", "");
+    EXPECT_EQ(Send(own.Handle(), handle, 1, "x"), SendResult::Delivered);
+    // The dead window is not found; its files wait for the lock.
+    EXPECT_EQ(FindWindow("Victim", ""), 0u);
+    EXPECT_FALSE(IsWindow(dead));
+    EXPECT_TRUE(std::filesystem::exists(deadRecord));
+
+    held.Release();
+    EXPECT_EQ(FindWindow("Victim", ""), 0u);
+    EXPECT_FALSE(std::filesystem::exists(deadRecord));
+    EXPECT_FALSE(std::filesystem::exists(runtime.Folder() + "/" + HexName(dead) + ".sock"));
+}
+
+// A socket file at `path`; listening when asked, otherwise closed at once (its process "died").
+int BoundSocket(const std::string& path, bool listening)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    if (listening) {
+        EXPECT_EQ(::listen(fd, 4), 0);
+        return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
+{
+    PrivateRuntime runtime;
+    MessageWindow live("Live", "");
+    const std::string folder = runtime.Folder() + "/";
+    // Killed before its record was linked: the record's temporary file, no longer locked.
+    WriteFileBytes(folder + "0000abcd.win.tmp", "pid 1\n");
+    // Still writing it: locked.
+    WriteFileBytes(folder + "0000abce.win.tmp", "pid 2\n");
+    const int writing = ::open((folder + "0000abce.win.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(writing, LOCK_EX | LOCK_NB), 0);
+    // Killed between binding its socket and writing its record, as older programs registered.
+    BoundSocket(folder + "0000abcf.sock", false);
+    // Such a program still at work: someone listens.
+    const int listening = BoundSocket(folder + "0000abd0.sock", true);
+
+    EXPECT_EQ(FindWindow("Live", ""), live.Handle());
+    EXPECT_FALSE(std::filesystem::exists(folder + "0000abcd.win.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "0000abce.win.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "0000abcf.sock"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "0000abd0.sock"));
+    EXPECT_TRUE(std::filesystem::exists(folder + HexName(live.Handle()) + ".win"));
+    EXPECT_TRUE(std::filesystem::exists(folder + HexName(live.Handle()) + ".sock"));
+    EXPECT_TRUE(IsWindow(live.Handle()));
+    ::close(writing);
+    ::close(listening);
+}
+
 TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
 {
     PrivateRuntime runtime;

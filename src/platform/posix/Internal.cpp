@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/random.h>
 #include <unistd.h>
 
@@ -36,15 +35,6 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents)
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
-    }
-    return true;
-}
-
-bool LockExclusive(int fd)
-{
-    while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR)
-            return false;
     }
     return true;
 }

@@ -176,9 +176,10 @@ bool ServeOne(WindowHandle handle)
     }
 }
 
-UniqueFd ListeningSocket(const std::string& path, bool& inUse)
+// The window's listening socket; invalid when the socket file is there already (left by a window
+// that died while it unregistered, and not yet cleaned up).
+UniqueFd ListeningSocket(const std::string& path)
 {
-    inUse = false;
     sockaddr_un address{};
     if (!FillAddress(address, path))
         throw PlatformError("The runtime folder's path is too long for a socket: " + path);
@@ -186,10 +187,8 @@ UniqueFd ListeningSocket(const std::string& path, bool& inUse)
     if (!fd.Valid())
         throw PlatformError("Cannot create a socket: " + LastErrorText(), errno);
     if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno == EADDRINUSE) {
-            inUse = true;
+        if (errno == EADDRINUSE)
             return UniqueFd();
-        }
         throw PlatformError("Cannot create the socket " + path + ": " + LastErrorText(), errno);
     }
     if (::listen(fd.Get(), SOMAXCONN) != 0) {
@@ -198,6 +197,34 @@ UniqueFd ListeningSocket(const std::string& path, bool& inUse)
         throw PlatformError("Cannot listen on " + path + ": " + ErrorText(error), error);
     }
     return fd;
+}
+
+// Takes a free handle: its record first, then its socket.
+void Register(MessageWindow::Impl& self)
+{
+    const WindowRecord record{::getpid(), self.ClassName, self.WindowName};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        self.Handle = RandomNonZero32();
+        const Creation created = CreateRecord(self.Folder, self.Handle, record, self.RecordLock);
+        if (created == Creation::Failed) {
+            const int error = errno;
+            throw PlatformError("Cannot write the window record in " + self.Folder + ": " + ErrorText(error),
+                                error);
+        }
+        if (created == Creation::Taken)
+            continue;
+        try {
+            self.Socket = ListeningSocket(SocketPath(self.Folder, self.Handle));
+        } catch (...) {
+            ::unlink(RecordPath(self.Folder, self.Handle).c_str());
+            throw;
+        }
+        if (self.Socket.Valid())
+            return;
+        ::unlink(RecordPath(self.Folder, self.Handle).c_str());
+        self.RecordLock.Reset();
+    }
+    throw PlatformError("No free window handle in " + self.Folder);
 }
 
 } // namespace
@@ -211,24 +238,7 @@ MessageWindow::MessageWindow(std::string_view className, std::string_view window
     self.WindowName = windowName;
     self.Folder = RuntimeFolder().string();
     self.Procedure = std::move(procedure);
-    const UniqueFd folderLock = LockFolder(self.Folder);
-    if (!folderLock.Valid())
-        throw PlatformError("Cannot lock the runtime folder " + self.Folder + ": " + LastErrorText(), errno);
-    for (int attempt = 0; attempt < 100 && !self.Socket.Valid(); ++attempt) {
-        self.Handle = RandomNonZero32();
-        bool inUse = false;
-        self.Socket = ListeningSocket(SocketPath(self.Folder, self.Handle), inUse);
-    }
-    if (!self.Socket.Valid())
-        throw PlatformError("No free window handle in " + self.Folder);
-    self.RecordLock = WriteLockedRecord(RecordPath(self.Folder, self.Handle),
-                                        {::getpid(), self.ClassName, self.WindowName});
-    if (!self.RecordLock.Valid()) {
-        const int error = errno;
-        ::unlink(SocketPath(self.Folder, self.Handle).c_str());
-        throw PlatformError("Cannot write the window record in " + self.Folder + ": " + ErrorText(error),
-                            error);
-    }
+    Register(self);
     WindowTable& table = Table();
     std::lock_guard lock(table.Mutex);
     table.Windows.push_back(&self);

@@ -1,7 +1,6 @@
 #include "WindowRecord.h"
 
 #include "FileIo.h"
-#include "Internal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,8 +9,11 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -57,44 +59,123 @@ bool ReadRecord(int fd, WindowRecord& record)
     return ReadAll(fd, text) == text.size() && WindowRecord::Decode(text, record);
 }
 
-// The record `fd` belongs to a dead process and we hold a lock on it: remove it and the socket,
-// unless the path has meanwhile come to name another record.
-void RemoveDeadWindow(const std::string& folder, std::uint32_t handle, int fd)
+// Serialises the clean-up of dead windows' files; only tried, so a process that holds it and
+// never lets go (stopped, say) leaves dead files for later instead of stopping anyone.
+UniqueFd TryLockFolder(const std::string& folder)
 {
-    // Without the lock, the handle may meanwhile belong to a newly registered window.
-    const UniqueFd folderLock = LockFolder(folder);
-    if (!folderLock.Valid())
-        return;
-    const std::string path = RecordPath(folder, handle);
+    UniqueFd fd(::open((folder + "/windows.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    int locked = -1;
+    do
+        locked = fd.Valid() ? ::flock(fd.Get(), LOCK_EX | LOCK_NB) : -1;
+    while (locked != 0 && errno == EINTR);
+    return locked == 0 ? std::move(fd) : UniqueFd();
+}
+
+bool SameFile(int fd, const std::string& path)
+{
     struct stat opened
     {};
     struct stat current
     {};
-    if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &current) != 0)
-        return;
-    if (opened.st_ino != current.st_ino || opened.st_dev != current.st_dev)
-        return;
-    ::unlink(path.c_str());
-    ::unlink(SocketPath(folder, handle).c_str());
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &current) == 0 &&
+           opened.st_ino == current.st_ino && opened.st_dev == current.st_dev;
 }
 
-bool ParseRecordName(const char* name, std::uint32_t& handle)
+// The record `fd` belongs to a dead process: remove its socket and then the record, unless the name
+// has meanwhile come to name another record.
+void RemoveDeadWindow(const std::string& folder, std::uint32_t handle, int fd)
 {
-    if (std::strlen(name) != 12 || std::strcmp(name + 8, ".win") != 0)
-        return false;
-    handle = 0;
-    for (int i = 0; i < 8; ++i) {
-        const char c = name[i];
+    const UniqueFd folderLock = TryLockFolder(folder);
+    if (!folderLock.Valid() || !SameFile(fd, RecordPath(folder, handle)))
+        return;
+    ::unlink(SocketPath(folder, handle).c_str());
+    ::unlink(RecordPath(folder, handle).c_str());
+}
+
+std::string TemporaryPath(const std::string& folder, std::uint32_t handle)
+{
+    return RecordPath(folder, handle) + ".tmp";
+}
+
+// A record's temporary file whose writer died before it was linked under the record's name: its
+// writer locks it at once, so a lock we can share means the writer is gone.
+void RemoveDeadTemporary(const std::string& folder, std::uint32_t handle)
+{
+    const std::string path = TemporaryPath(folder, handle);
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd.Valid() || ::flock(fd.Get(), LOCK_SH | LOCK_NB) != 0)
+        return;
+    const UniqueFd folderLock = TryLockFolder(folder);
+    if (folderLock.Valid() && SameFile(fd.Get(), path))
+        ::unlink(path.c_str());
+}
+
+// A socket without a record: its process died between binding it and writing the record (an older
+// program's order), or was killed while it removed its files. Nobody listens on it any more.
+void RemoveOrphanSocket(const std::string& folder, std::uint32_t handle)
+{
+    const UniqueFd folderLock = TryLockFolder(folder);
+    struct stat record
+    {};
+    if (!folderLock.Valid() || ::lstat(RecordPath(folder, handle).c_str(), &record) == 0 || errno != ENOENT)
+        return;
+    const std::string path = SocketPath(folder, handle);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return;
+    path.copy(address.sun_path, path.size());
+    const UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (probe.Valid() &&
+        ::connect(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+        errno == ECONNREFUSED)
+        ::unlink(path.c_str());
+}
+
+// The handle of a name "<8 lower-case hex digits><suffix>", or 0.
+std::uint32_t ParseName(const std::string_view name, std::string_view suffix)
+{
+    if (name.size() != 8 + suffix.size() || !name.ends_with(suffix))
+        return 0;
+    std::uint32_t handle = 0;
+    for (const char c : name.substr(0, 8)) {
         int digit = 0;
         if (c >= '0' && c <= '9')
             digit = c - '0';
         else if (c >= 'a' && c <= 'f')
             digit = c - 'a' + 10;
         else
-            return false;
+            return 0;
         handle = (handle << 4) | static_cast<std::uint32_t>(digit);
     }
-    return handle != 0;
+    return handle;
+}
+
+struct FolderListing
+{
+    std::vector<std::uint32_t> Records;
+    std::vector<std::uint32_t> Temporaries;
+    std::vector<std::uint32_t> Sockets;
+};
+
+FolderListing ListFolder(const std::string& folder)
+{
+    FolderListing listing;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return listing;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (const std::uint32_t handle = ParseName(name, ".win"))
+            listing.Records.push_back(handle);
+        else if (const std::uint32_t temporary = ParseName(name, ".win.tmp"))
+            listing.Temporaries.push_back(temporary);
+        else if (const std::uint32_t socket = ParseName(name, ".sock"))
+            listing.Sockets.push_back(socket);
+    }
+    ::closedir(dir);
+    std::sort(listing.Records.begin(), listing.Records.end());
+    return listing;
 }
 
 } // namespace
@@ -126,26 +207,36 @@ std::string RecordPath(const std::string& folder, std::uint32_t handle)
     return folder + "/" + HexName(handle) + ".win";
 }
 
-UniqueFd LockFolder(const std::string& folder)
+Creation CreateRecord(const std::string& folder, std::uint32_t handle, const WindowRecord& record,
+                      UniqueFd& lock)
 {
-    UniqueFd fd(::open((folder + "/windows.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.Valid() || !LockExclusive(fd.Get()))
-        return UniqueFd();
-    return fd;
-}
-
-UniqueFd WriteLockedRecord(const std::string& path, const WindowRecord& record)
-{
-    const std::string temporary = path + ".tmp";
-    UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-        return UniqueFd();
+    // Written under a temporary name and linked under the record's name: a link never replaces a
+    // file, so of two processes that chose the same handle only one gets it, and readers see a
+    // whole record or none.
+    const std::string temporary = TemporaryPath(folder, handle);
+    UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd.Valid())
+        return errno == EEXIST ? Creation::Taken : Creation::Failed;
+    // A clean-up that met the file before we locked it holds it now and takes it for a dead one.
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+        return Creation::Taken;
     const std::string text = record.Encode();
-    if (WriteAll(fd.Get(), text) != text.size() || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (WriteAll(fd.Get(), text) != text.size()) {
+        const int error = errno;
         ::unlink(temporary.c_str());
-        return UniqueFd();
+        errno = error;
+        return Creation::Failed;
     }
-    return fd;
+    const int linked = ::link(temporary.c_str(), RecordPath(folder, handle).c_str());
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    if (linked != 0) {
+        errno = error;
+        // ENOENT: a clean-up took our temporary file for a dead one before we had locked it.
+        return error == EEXIST || error == ENOENT ? Creation::Taken : Creation::Failed;
+    }
+    lock = std::move(fd);
+    return Creation::Created;
 }
 
 Liveness ProbeRecord(const std::string& folder, std::uint32_t handle, WindowRecord* record)
@@ -173,22 +264,18 @@ Liveness ProbeRecord(const std::string& folder, std::uint32_t handle, WindowReco
 
 std::vector<std::uint32_t> RecordedHandles(const std::string& folder)
 {
-    std::vector<std::uint32_t> handles;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        return handles;
-    while (const dirent* entry = ::readdir(dir)) {
-        std::uint32_t handle = 0;
-        if (ParseRecordName(entry->d_name, handle))
-            handles.push_back(handle);
+    FolderListing listing = ListFolder(folder);
+    for (const std::uint32_t handle : listing.Temporaries)
+        RemoveDeadTemporary(folder, handle);
+    for (const std::uint32_t handle : listing.Sockets) {
+        if (!std::binary_search(listing.Records.begin(), listing.Records.end(), handle))
+            RemoveOrphanSocket(folder, handle);
     }
-    ::closedir(dir);
-    std::sort(handles.begin(), handles.end());
-    return handles;
+    return std::move(listing.Records);
 }
 
 void RemoveWindowFiles(const std::string& folder, std::uint32_t handle)
 {
-    ::unlink(RecordPath(folder, handle).c_str());
     ::unlink(SocketPath(folder, handle).c_str());
+    ::unlink(RecordPath(folder, handle).c_str());
 }
