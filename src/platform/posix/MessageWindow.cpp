@@ -1,5 +1,6 @@
 #include "platform/MessageWindow.h"
 
+#include "ConnectionSet.h"
 #include "Internal.h"
 #include "UniqueFd.h"
 #include "WindowRecord.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -27,6 +29,7 @@ struct MessageWindow::Impl
     WindowProcedure Procedure;
     UniqueFd Socket;
     UniqueFd RecordLock;
+    std::optional<ConnectionSet> Connections;
 };
 
 namespace {
@@ -37,9 +40,6 @@ struct WindowTable
 {
     std::mutex Mutex;
     std::vector<MessageWindow::Impl*> Windows;
-    // Held open so that a pending connection can still be taken (and refused) when the process has
-    // run out of descriptors; otherwise the listening socket stays readable and its watchers spin.
-    UniqueFd Reserve{::open("/dev/null", O_RDONLY | O_CLOEXEC)};
 };
 
 WindowTable& Table()
@@ -48,21 +48,14 @@ WindowTable& Table()
     return table;
 }
 
-struct LiveWindow
-{
-    int Socket = -1;
-    WindowProcedure Procedure;
-};
-
-bool LookUp(WindowHandle handle, LiveWindow& found, bool withProcedure)
+// The procedure of a window of this process, copied: a procedure may destroy its own window.
+bool LookUpProcedure(WindowHandle handle, WindowProcedure& procedure)
 {
     WindowTable& table = Table();
     std::lock_guard lock(table.Mutex);
     for (const MessageWindow::Impl* window : table.Windows) {
         if (window->Handle == handle) {
-            found.Socket = window->Socket.Get();
-            if (withProcedure)
-                found.Procedure = window->Procedure;
+            procedure = window->Procedure;
             return true;
         }
     }
@@ -88,7 +81,7 @@ std::vector<std::pair<WindowHandle, int>> OwnSockets()
     std::lock_guard lock(table.Mutex);
     std::vector<std::pair<WindowHandle, int>> result;
     for (const MessageWindow::Impl* window : table.Windows)
-        result.emplace_back(window->Handle, window->Socket.Get());
+        result.emplace_back(window->Handle, window->Connections->Descriptor());
     return result;
 }
 
@@ -102,77 +95,29 @@ bool FillAddress(sockaddr_un& address, const std::string& path)
     return true;
 }
 
-bool PeerIsThisUser(int fd)
-{
-    // Nothing in this program changes its user, so asking once is enough.
-    static const uid_t self = ::geteuid();
-    ucred credentials{};
-    socklen_t size = sizeof credentials;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
-        return false;
-    return credentials.uid == self;
-}
-
-// Reads one message from an accepted connection, runs the window procedure and acknowledges.
-void ServeConnection(UniqueFd connection, WindowHandle handle)
-{
-    if (!PeerIsThisUser(connection.Get()))
-        return;
-    // A peer that trickles its frame would otherwise hold this thread for a stall's time per byte.
-    const Deadline deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kFrameDeadlineMilliseconds);
-    char first[kFirstReadBytes];
-    std::size_t got = 0;
-    PassedFds passed;
-    if (!ReadAtLeast(connection.Get(), first, WireFrame::kHeaderSize, sizeof first, got, passed, deadline))
-        return;
-    const WireFrame frame = WireFrame::Decode(first);
-    std::string bytes;
-    if (frame.To != handle || !ReadBody(connection.Get(), first, got, passed, deadline, bytes))
-        return;
-    passed.Fds.clear();
-    // The procedure may destroy its own window, so it runs from a copy.
-    LiveWindow window;
-    if (!LookUp(handle, window, true))
-        return;
-    if (window.Procedure)
-        window.Procedure(frame.From, frame.DataWord, bytes);
-    ::send(connection.Get(), &WireFrame::kAck, 1, MSG_NOSIGNAL);
-}
-
-// Out of descriptors: frees the reserve to take one pending connection and close it at once (its
-// sender sees Broken), then takes the reserve back. False when not even that worked.
-bool RefuseWithReserve(int listening)
+std::vector<CompletedFrame> CollectFrames(WindowHandle handle)
 {
     WindowTable& table = Table();
     std::lock_guard lock(table.Mutex);
-    table.Reserve.Reset();
-    const UniqueFd refused(::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC));
-    table.Reserve.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-    return refused.Valid();
+    for (MessageWindow::Impl* window : table.Windows) {
+        if (window->Handle == handle)
+            return window->Connections->Collect();
+    }
+    return {};
 }
 
-// Accepts and serves one pending connection of a window of this process; false when none is
-// pending or the window is gone.
-bool ServeOne(WindowHandle handle)
+// Serves what has arrived for a window of this process: each whole frame's procedure runs, then
+// its sender is released. Should a procedure destroy the window, the frames still waiting are
+// dropped unanswered, as a destroyed window's pending messages are.
+void ServeWindow(WindowHandle handle)
 {
-    LiveWindow window;
-    if (!LookUp(handle, window, false))
-        return false;
-    for (;;) {
-        const int fd = ::accept4(window.Socket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd >= 0) {
-            ServeConnection(UniqueFd(fd), handle);
-            return true;
-        }
-        if (errno == EINTR)
-            continue;
-        // A connection that was reset before we took it is not a reason to stop serving.
-        if (errno == ECONNABORTED || errno == EPROTO)
-            return true;
-        if (errno == EMFILE || errno == ENFILE)
-            return RefuseWithReserve(window.Socket);
-        return false;
+    for (CompletedFrame& frame : CollectFrames(handle)) {
+        WindowProcedure procedure;
+        if (!LookUpProcedure(handle, procedure))
+            return;
+        if (procedure)
+            procedure(frame.Frame.From, frame.Frame.DataWord, frame.Bytes);
+        ::send(frame.Connection.Get(), &WireFrame::kAck, 1, MSG_NOSIGNAL);
     }
 }
 
@@ -239,6 +184,7 @@ MessageWindow::MessageWindow(std::string_view className, std::string_view window
     self.Folder = RuntimeFolder().string();
     self.Procedure = std::move(procedure);
     Register(self);
+    self.Connections.emplace(self.Socket.Get(), self.Handle);
     WindowTable& table = Table();
     std::lock_guard lock(table.Mutex);
     table.Windows.push_back(&self);
@@ -271,7 +217,7 @@ const std::string& MessageWindow::WindowName() const
 
 int MessageWindow::FileDescriptor() const
 {
-    return FImpl->Socket.Get();
+    return FImpl->Connections->Descriptor();
 }
 
 void MessageWindow::SetWindowProcedure(WindowProcedure procedure)
@@ -283,9 +229,7 @@ void MessageWindow::SetWindowProcedure(WindowProcedure procedure)
 
 void MessageWindow::ServePending()
 {
-    const WindowHandle handle = FImpl->Handle;
-    while (ServeOne(handle)) {
-    }
+    ServeWindow(FImpl->Handle);
 }
 
 WindowHandle FindWindow(std::string_view className, std::string_view windowName)
@@ -357,13 +301,13 @@ bool SendToOwnWindow(const std::string& folder, WindowHandle from, WindowHandle 
 {
     if (OwnFolder(to) != folder)
         return false;
-    LiveWindow window;
-    if (!LookUp(to, window, true))
+    WindowProcedure procedure;
+    if (!LookUpProcedure(to, procedure))
         return false;
     // The procedure gets its own copy, as from another process: it may change what the caller sent.
     const std::string copy(bytes);
-    if (window.Procedure)
-        window.Procedure(from, dataWord, copy);
+    if (procedure)
+        procedure(from, dataWord, copy);
     return true;
 }
 
@@ -425,7 +369,7 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
         }
         for (std::size_t i = 1; i < waits.size(); ++i) {
             if (waits[i].revents != 0)
-                ServeOne(own[i - 1].first);
+                ServeWindow(own[i - 1].first);
         }
     }
 }

@@ -1,15 +1,11 @@
 #include "WireFrame.h"
 
 #include "FileIo.h"
-#include "platform/MessageWindow.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,60 +22,6 @@ std::uint32_t GetWord(const char* at)
     for (int i = 3; i >= 0; --i)
         value = (value << 8) | static_cast<unsigned char>(at[i]);
     return value;
-}
-
-ssize_t ReceiveSome(int fd, char* buffer, std::size_t size, PassedFds& passed)
-{
-    alignas(cmsghdr) char control[CMSG_SPACE(4 * sizeof(int))];
-    iovec part{buffer, size};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    const ssize_t n = ::recvmsg(fd, &message, MSG_CMSG_CLOEXEC);
-    if (n < 0)
-        return n;
-    if ((message.msg_flags & MSG_CTRUNC) != 0)
-        passed.Truncated = true;
-    for (cmsghdr* item = CMSG_FIRSTHDR(&message); item != nullptr; item = CMSG_NXTHDR(&message, item)) {
-        if (item->cmsg_level != SOL_SOCKET || item->cmsg_type != SCM_RIGHTS)
-            continue;
-        const std::size_t count = (item->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-        for (std::size_t i = 0; i < count; ++i) {
-            int received = -1;
-            std::memcpy(&received, CMSG_DATA(item) + i * sizeof(int), sizeof received);
-            passed.Fds.emplace_back(received);
-        }
-    }
-    return n;
-}
-
-// How long to wait for the next bytes: one stall's time-out, cut short by the frame's deadline.
-int StallTimeout(Deadline deadline)
-{
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(
-        std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, kFrameTimeoutMilliseconds));
-}
-
-// Reads a block passed as a memfd. Only a sealed file of exactly the announced size is taken: the
-// seals keep it from changing under us while we read it.
-bool ReadSharedBody(int fd, std::uint32_t length, std::string& bytes)
-{
-    struct stat info
-    {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != static_cast<off_t>(length))
-        return false;
-    const int seals = ::fcntl(fd, F_GET_SEALS);
-    if (seals < 0 || (static_cast<unsigned>(seals) & WireFrame::kRequiredSeals) != WireFrame::kRequiredSeals)
-        return false;
-    // The sender's writes left the shared file offset at the end.
-    if (::lseek(fd, 0, SEEK_SET) != 0)
-        return false;
-    bytes.assign(length, '\0');
-    return ReadAll(fd, bytes) == length;
 }
 
 } // namespace
@@ -166,49 +108,13 @@ Progress ReadAck(int fd)
     }
 }
 
-bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity, std::size_t& done,
-                 PassedFds& passed, Deadline deadline)
+bool PeerIsThisUser(int fd)
 {
-    done = 0;
-    while (done < minimum) {
-        const ssize_t n = ReceiveSome(fd, buffer + done, capacity - done, passed);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n == 0)
-            return false;
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            return false;
-        pollfd wait{fd, POLLIN, 0};
-        const int timeout = StallTimeout(deadline);
-        const int ready = timeout > 0 ? ::poll(&wait, 1, timeout) : 0;
-        if (ready == 0)
-            return false;
-        if (ready < 0 && errno != EINTR)
-            return false;
-    }
-    return true;
-}
-
-bool ReadBody(int connection, const char* first, std::size_t got, PassedFds& passed, Deadline deadline,
-              std::string& bytes)
-{
-    const WireFrame frame = WireFrame::Decode(first);
-    if (passed.Truncated || frame.Length > kMaxMessageBytes)
+    // Nothing in this program changes its user, so asking once is enough.
+    static const uid_t self = ::geteuid();
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
         return false;
-    if (frame.Magic == WireFrame::kSharedMagic)
-        return passed.Fds.size() == 1 && ReadSharedBody(passed.Fds.front().Get(), frame.Length, bytes);
-    if (frame.Magic != WireFrame::kInlineMagic || !passed.Fds.empty())
-        return false;
-    // Bytes after the message, which a well-behaved sender never sends, are ignored.
-    const std::size_t early = std::min<std::size_t>(got - WireFrame::kHeaderSize, frame.Length);
-    bytes.assign(frame.Length, '\0');
-    std::memcpy(bytes.data(), first + WireFrame::kHeaderSize, early);
-    std::size_t rest = 0;
-    return early == frame.Length || (ReadAtLeast(connection, bytes.data() + early, frame.Length - early,
-                                                 frame.Length - early, rest, passed, deadline) &&
-                                     passed.Fds.empty());
+    return credentials.uid == self;
 }

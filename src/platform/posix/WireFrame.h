@@ -3,13 +3,11 @@
 #include "UniqueFd.h"
 
 #include <array>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <fcntl.h>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // Wire format of one message on a fresh connection to the destination's socket:
 //   magic "MXF1", sender handle, destination handle, data word, byte count (each 4 bytes, little
@@ -59,27 +57,5 @@ Progress WriteSome(int fd, const std::array<char, WireFrame::kHeaderSize>& heade
 // Reads the receiver's acknowledgement from a non-blocking socket.
 Progress ReadAck(int fd);
 
-// The receiving side.
-
-using Deadline = std::chrono::steady_clock::time_point;
-
-// Descriptors that came along with a frame, owned here so that every path closes them.
-struct PassedFds
-{
-    std::vector<UniqueFd> Fds;
-    bool Truncated = false;
-};
-
-// A small message arrives whole with its header in one read.
-inline constexpr std::size_t kFirstReadBytes = WireFrame::kHeaderSize + 4096;
-
-// Reads at least `minimum` and at most `capacity` bytes from a non-blocking socket into `buffer`,
-// `done` of them; false when the peer closes, fails, makes no progress for
-// kFrameTimeoutMilliseconds or reaches `deadline` before `minimum` is reached.
-bool ReadAtLeast(int fd, char* buffer, std::size_t minimum, std::size_t capacity, std::size_t& done,
-                 PassedFds& passed, Deadline deadline);
-
-// Reads one frame's block: inline after the header (`got` bytes of the frame are in `first`), or
-// from the memfd that came with it. Anything that is not what its header says is refused.
-bool ReadBody(int connection, const char* first, std::size_t got, PassedFds& passed, Deadline deadline,
-              std::string& bytes);
+// Whether the peer at the other end of a connected Unix socket runs as our user.
+bool PeerIsThisUser(int fd);
