@@ -41,7 +41,7 @@ bool RefuseWithReserve(int listening)
     return refused.Valid();
 }
 
-void Watch(int epoll, int fd)
+void WatchAlways(int epoll, int fd)
 {
     epoll_event event{};
     event.events = EPOLLIN;
@@ -58,14 +58,22 @@ ConnectionSet::ConnectionSet(int listening, std::uint32_t window)
 {
     if (!FEpoll.Valid() || !FTimer.Valid())
         throw PlatformError("Cannot watch a window's socket: " + LastErrorText(), errno);
-    Watch(FEpoll.Get(), FListening);
-    Watch(FEpoll.Get(), FTimer.Get());
+    WatchAlways(FEpoll.Get(), FListening);
+    WatchAlways(FEpoll.Get(), FTimer.Get());
     Reserve(); // taken now, while descriptors are to be had
 }
 
-std::vector<CompletedFrame> ConnectionSet::Collect()
+std::vector<CompletedFrame> ConnectionSet::Collect(bool everyPending)
 {
     std::vector<CompletedFrame> done;
+    // With no connection in progress and the timer not due, only the listening socket can have
+    // woken the caller: no need to ask the set.
+    if (FIncoming.empty() && (FArmedFor == Clock::time_point{} || Clock::now() < FArmedFor)) {
+        AcceptPending(done, everyPending);
+        if (!FIncoming.empty())
+            ArmTimer();
+        return done;
+    }
     constexpr int kEvents = 64;
     epoll_event events[kEvents];
     for (;;) {
@@ -75,7 +83,7 @@ std::vector<CompletedFrame> ConnectionSet::Collect()
         for (int i = 0; i < n; ++i) {
             const int fd = events[i].data.fd;
             if (fd == FListening) {
-                AcceptPending(done);
+                AcceptPending(done, everyPending);
             } else if (fd == FTimer.Get()) {
                 std::uint64_t expirations = 0;
                 [[maybe_unused]] const ssize_t ignored = ::read(fd, &expirations, sizeof expirations);
@@ -91,7 +99,7 @@ std::vector<CompletedFrame> ConnectionSet::Collect()
     return done;
 }
 
-void ConnectionSet::AcceptPending(std::vector<CompletedFrame>& done)
+void ConnectionSet::AcceptPending(std::vector<CompletedFrame>& done, bool everyPending)
 {
     for (;;) {
         UniqueFd connection(::accept4(FListening, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
@@ -105,19 +113,36 @@ void ConnectionSet::AcceptPending(std::vector<CompletedFrame>& done)
         }
         if (!PeerIsThisUser(connection.Get()))
             continue;
-        const int fd = connection.Get();
-        epoll_event event{};
-        event.events = EPOLLIN;
-        event.data.fd = fd;
-        if (::epoll_ctl(FEpoll.Get(), EPOLL_CTL_ADD, fd, &event) != 0)
-            continue; // dropped: its sender sees Broken
         const auto now = Clock::now();
-        FIncoming.emplace(fd, Incoming{std::move(connection), FrameReader(FWindow),
-                                       now + std::chrono::milliseconds(kFrameDeadlineMilliseconds),
-                                       now + std::chrono::milliseconds(kFrameTimeoutMilliseconds)});
-        // A small frame is usually there already.
-        Advance(fd, done);
+        Incoming incoming{std::move(connection), FrameReader(FWindow),
+                          now + std::chrono::milliseconds(kFrameDeadlineMilliseconds),
+                          now + std::chrono::milliseconds(kFrameTimeoutMilliseconds)};
+        // A small frame is usually there already: it then never needs watching.
+        bool progressed = false;
+        const Progress progress = incoming.Reader.ReadFrom(incoming.Connection.Get(), progressed);
+        if (progress == Progress::Done)
+            done.push_back(
+                {std::move(incoming.Connection), incoming.Reader.Frame(), incoming.Reader.TakeBytes()});
+        if (progress == Progress::Pending)
+            Watch(std::move(incoming));
+        // One per round is enough where the caller watches the set anyway: it stays readable.
+        if (!everyPending)
+            return;
     }
+}
+
+void ConnectionSet::Watch(Incoming incoming)
+{
+    // One event, then the connection is left out until it is armed again: a connection whose frame
+    // is whole needs no call to leave the set (closing it does that), and one that is being
+    // served cannot wake a nested wait while its procedure runs.
+    const int fd = incoming.Connection.Get();
+    epoll_event event{};
+    event.events = EPOLLIN | EPOLLONESHOT;
+    event.data.fd = fd;
+    if (::epoll_ctl(FEpoll.Get(), EPOLL_CTL_ADD, fd, &event) == 0)
+        FIncoming.emplace(fd, std::move(incoming));
+    // Otherwise it is dropped, and its sender sees Broken.
 }
 
 void ConnectionSet::Advance(int fd, std::vector<CompletedFrame>& done)
@@ -130,18 +155,17 @@ void ConnectionSet::Advance(int fd, std::vector<CompletedFrame>& done)
     const Progress progress = incoming.Reader.ReadFrom(fd, progressed);
     if (progressed)
         incoming.NextBytesBy = Clock::now() + std::chrono::milliseconds(kFrameTimeoutMilliseconds);
-    if (progress == Progress::Pending)
+    if (progress == Progress::Pending) {
+        epoll_event event{};
+        event.events = EPOLLIN | EPOLLONESHOT;
+        event.data.fd = fd;
+        if (::epoll_ctl(FEpoll.Get(), EPOLL_CTL_MOD, fd, &event) != 0)
+            FIncoming.erase(at);
         return;
-    ::epoll_ctl(FEpoll.Get(), EPOLL_CTL_DEL, fd, nullptr);
+    }
     if (progress == Progress::Done)
         done.push_back(
             {std::move(incoming.Connection), incoming.Reader.Frame(), incoming.Reader.TakeBytes()});
-    FIncoming.erase(at);
-}
-
-void ConnectionSet::Forget(std::map<int, Incoming>::iterator at)
-{
-    ::epoll_ctl(FEpoll.Get(), EPOLL_CTL_DEL, at->first, nullptr);
     FIncoming.erase(at);
 }
 
@@ -151,20 +175,26 @@ void ConnectionSet::DropExpired()
     for (auto at = FIncoming.begin(); at != FIncoming.end();) {
         const auto next = std::next(at);
         if (now >= std::min(at->second.WholeBy, at->second.NextBytesBy))
-            Forget(at);
+            FIncoming.erase(at); // closing it takes it out of the set
         at = next;
     }
 }
 
 void ConnectionSet::ArmTimer()
 {
+    // Peers' time-outs only move later, so a timer that is set stays right until it is due; it is
+    // set again only then, or for a time-out before it, rather than twice for every connection.
+    const auto now = Clock::now();
+    const bool pending = FArmedFor != Clock::time_point{} && now < FArmedFor;
     Clock::time_point earliest{};
     for (const auto& [fd, incoming] : FIncoming) {
         const auto expiry = std::min(incoming.WholeBy, incoming.NextBytesBy);
         if (earliest == Clock::time_point{} || expiry < earliest)
             earliest = expiry;
     }
-    if (earliest == FArmedFor)
+    if (pending && (earliest == Clock::time_point{} || earliest >= FArmedFor))
+        return;
+    if (!pending && earliest == FArmedFor)
         return;
     // The steady clock is CLOCK_MONOTONIC, so its time points serve as the timer's absolute time.
     const auto since = earliest.time_since_epoch();

@@ -30,11 +30,16 @@ public:
     ConnectionSet(int listening, std::uint32_t window);
 
     int Descriptor() const { return FEpoll.Get(); }
+    // No connection in progress and no time-out to watch: only the listening socket can wake the
+    // set.
+    bool Idle() const { return FIncoming.empty() && FArmedFor == Clock::time_point{}; }
 
     // Accepts what is pending, reads what has arrived and drops peers that stalled for
     // kFrameTimeoutMilliseconds or took longer than kFrameDeadlineMilliseconds for their frame;
     // returns the frames that are whole now. Never waits.
-    std::vector<CompletedFrame> Collect();
+    // `everyPending`: accept every pending connection, rather than one (the caller, which watches
+    // the set, then comes back for the others).
+    std::vector<CompletedFrame> Collect(bool everyPending);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -47,9 +52,9 @@ private:
         Clock::time_point NextBytesBy;
     };
 
-    void AcceptPending(std::vector<CompletedFrame>& done);
+    void AcceptPending(std::vector<CompletedFrame>& done, bool everyPending);
+    void Watch(Incoming incoming);
     void Advance(int fd, std::vector<CompletedFrame>& done);
-    void Forget(std::map<int, Incoming>::iterator at);
     void DropExpired();
     void ArmTimer();
 

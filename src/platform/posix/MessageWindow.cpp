@@ -75,13 +75,19 @@ std::string OwnFolder(WindowHandle handle)
     return {};
 }
 
-std::vector<std::pair<WindowHandle, int>> OwnSockets()
+// What a waiting Send() watches of each window of this process: the listening socket alone while
+// no peer is half-way through a frame (the common case, which spares every message the detour of a
+// wake-up through the set), the whole set otherwise.
+std::vector<std::pair<WindowHandle, int>> OwnWatches()
 {
     WindowTable& table = Table();
     std::lock_guard lock(table.Mutex);
     std::vector<std::pair<WindowHandle, int>> result;
-    for (const MessageWindow::Impl* window : table.Windows)
-        result.emplace_back(window->Handle, window->Connections->Descriptor());
+    for (const MessageWindow::Impl* window : table.Windows) {
+        const ConnectionSet& connections = *window->Connections;
+        result.emplace_back(window->Handle,
+                            connections.Idle() ? window->Socket.Get() : connections.Descriptor());
+    }
     return result;
 }
 
@@ -95,13 +101,13 @@ bool FillAddress(sockaddr_un& address, const std::string& path)
     return true;
 }
 
-std::vector<CompletedFrame> CollectFrames(WindowHandle handle)
+std::vector<CompletedFrame> CollectFrames(WindowHandle handle, bool everyPending)
 {
     WindowTable& table = Table();
     std::lock_guard lock(table.Mutex);
     for (MessageWindow::Impl* window : table.Windows) {
         if (window->Handle == handle)
-            return window->Connections->Collect();
+            return window->Connections->Collect(everyPending);
     }
     return {};
 }
@@ -109,9 +115,9 @@ std::vector<CompletedFrame> CollectFrames(WindowHandle handle)
 // Serves what has arrived for a window of this process: each whole frame's procedure runs, then
 // its sender is released. Should a procedure destroy the window, the frames still waiting are
 // dropped unanswered, as a destroyed window's pending messages are.
-void ServeWindow(WindowHandle handle)
+void ServeWindow(WindowHandle handle, bool everyPending)
 {
-    for (CompletedFrame& frame : CollectFrames(handle)) {
+    for (CompletedFrame& frame : CollectFrames(handle, everyPending)) {
         WindowProcedure procedure;
         if (!LookUpProcedure(handle, procedure))
             return;
@@ -229,7 +235,7 @@ void MessageWindow::SetWindowProcedure(WindowProcedure procedure)
 
 void MessageWindow::ServePending()
 {
-    ServeWindow(FImpl->Handle);
+    ServeWindow(FImpl->Handle, true);
 }
 
 WindowHandle FindWindow(std::string_view className, std::string_view windowName)
@@ -345,7 +351,7 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
     for (;;) {
         // Until the destination has answered, serve whatever arrives for our own windows: the
         // destination may be waiting for us (a reply, or a message of its own).
-        const auto own = OwnSockets();
+        const auto own = OwnWatches();
         std::vector<pollfd> waits;
         waits.push_back({connection.Get(), static_cast<short>(sent ? POLLIN : POLLOUT), 0});
         for (const auto& entry : own)
@@ -369,7 +375,7 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
         }
         for (std::size_t i = 1; i < waits.size(); ++i) {
             if (waits[i].revents != 0)
-                ServeWindow(own[i - 1].first);
+                ServeWindow(own[i - 1].first, false);
         }
     }
 }
