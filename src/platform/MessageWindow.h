@@ -15,6 +15,10 @@
 // "<handle>.win" (process id, class name, window name) that is written atomically and kept under an
 // flock for the window's life. The lock dies with the process, which is how a dead process's
 // windows are recognised: they are never found, and whoever comes across them removes their files.
+// Registering waits for no other process.
+//
+// A window takes messages from any number of peers at once: each connection's message is put
+// together as its bytes come, so a peer that stalls or trickles delays nobody else.
 //
 // Every descriptor is close-on-exec, so programs we start do not inherit our windows. A child made
 // by fork() without exec shares the parent's windows and must not use or destroy them.
@@ -70,16 +74,19 @@ public:
     // with the default window procedure would.
     void SetWindowProcedure(WindowProcedure procedure);
 
-    // The listening socket: readable when a peer has connected. Watch it (QSocketNotifier, poll)
-    // and call ServePending() when it is readable; never read from it yourself.
+    // Readable whenever the window has something to do: a peer has connected, bytes of a message
+    // have come, or a peer's time is up. Watch it (QSocketNotifier, poll) and call ServePending()
+    // when it is readable; never read from it yourself. It stays the same for the window's life.
     int FileDescriptor() const;
 
-    // Serves every message pending now without waiting for new ones, each fully (the procedure
-    // runs, then the sender is released). Returns at once when nothing is pending, which happens
-    // when a Send() of this process already served what woke the caller. A peer that stops in the
-    // middle of a message is dropped after kFrameTimeoutMilliseconds without progress, and one
-    // that has not sent its whole message within kFrameDeadlineMilliseconds is dropped too. Safe to
-    // call when the window procedure destroys this window: serving then stops.
+    // Takes what has arrived without waiting for anything, and serves each message that is whole
+    // now (the procedure runs, then the sender is released); messages still coming are kept for a
+    // later call. Returns at once when nothing is there, which happens when a Send() of this
+    // process already served what woke the caller. A peer that stops in the middle of a message is
+    // dropped after kFrameTimeoutMilliseconds without progress, and one that has not sent its whole
+    // message within kFrameDeadlineMilliseconds is dropped too. Safe to call when the window
+    // procedure destroys this window: serving then stops, and the senders of messages taken but not
+    // yet served see their send fail.
     void ServePending();
 
     struct Impl;
