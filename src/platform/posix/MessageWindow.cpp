@@ -190,7 +190,12 @@ MessageWindow::MessageWindow(std::string_view className, std::string_view window
     self.Folder = RuntimeFolder().string();
     self.Procedure = std::move(procedure);
     Register(self);
-    self.Connections.emplace(self.Socket.Get(), self.Handle);
+    try {
+        self.Connections.emplace(self.Socket.Get(), self.Handle);
+    } catch (...) {
+        RemoveWindowFiles(self.Folder, self.Handle);
+        throw;
+    }
     WindowTable& table = Table();
     std::lock_guard lock(table.Mutex);
     table.Windows.push_back(&self);
