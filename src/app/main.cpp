@@ -31,25 +31,6 @@ const char* const kUsage =
     "  --help             show this text and end\n"
     "  --version          show the version and end\n";
 
-// The windows and the message loop. The main window's creation fails when its server link gets no
-// message window (a runtime folder open to others, say).
-int Run(TApplication& application, const QString& screenshots)
-{
-    TFrmMain FrmMain;
-    TFrmAbout FrmAbout;
-    FrmMain.SetAboutBox(&FrmAbout);
-    WatchFirstShow(&FrmAbout); // start-up benchmark only: see StartupProbe.h
-
-    std::unique_ptr<TScreenshotTour> tour;
-    if (!screenshots.isEmpty())
-        tour = std::make_unique<TScreenshotTour>(FrmMain, FrmAbout, screenshots);
-
-    // The message loop shows the main window, which runs its first show.
-    QTimer::singleShot(0, &FrmMain, [&FrmMain] { FrmMain.show(); });
-    const int code = application.exec();
-    return tour != nullptr ? tour->ExitCode() : code;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -82,12 +63,17 @@ int main(int argc, char** argv)
         };
     }
 
-    // An error that leaves the windows' creation is shown like any other, instead of ending the
-    // program without a word; there is no window to carry on with, so the program then ends.
-    try {
-        return Run(application, screenshots);
-    } catch (...) {
-        application.HandleException(std::current_exception());
-        return 1;
-    }
+    TFrmMain FrmMain;
+    TFrmAbout FrmAbout;
+    FrmMain.SetAboutBox(&FrmAbout);
+    WatchFirstShow(&FrmAbout); // start-up benchmark only: see StartupProbe.h
+
+    std::unique_ptr<TScreenshotTour> tour;
+    if (!screenshots.isEmpty())
+        tour = std::make_unique<TScreenshotTour>(FrmMain, FrmAbout, screenshots);
+
+    // The message loop shows the main window, which runs its first show.
+    QTimer::singleShot(0, &FrmMain, [&FrmMain] { FrmMain.show(); });
+    const int code = application.exec();
+    return tour != nullptr ? tour->ExitCode() : code;
 }
