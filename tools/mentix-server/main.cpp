@@ -37,8 +37,7 @@ const char* const kHelp =
     "Answers: a program's file name is held as its file-name part with \".exe\" (so its language\n"
     "file is NAME.itl in the files folder); a query text is answered with itself; programs are\n"
     "started without a shell, their parameters split into words as a shell would split them.\n"
-    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID, or ~/.cache/mentix-HOST\n"
-    "when another user holds that name).\n";
+    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID).\n";
 
 // The write end of the self-pipe and the number of stop signals so far; a signal handler can
 // reach nothing else.
