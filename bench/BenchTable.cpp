@@ -79,6 +79,13 @@ const std::vector<Row> kRows = {
      Goal::RatioAtMost,
      1.2,
      true},
+    {"7",
+     "SendTo p99 beside 20 stalled peers / SendTo p99",
+     "BM_SendToServerBesideStalledPeers/iterations:4000",
+     "BM_SendToServer/iterations:4000",
+     {"p99_us"},
+     Goal::RatioAtMost,
+     2},
 };
 
 double NanosecondsPer(const QString& unit)

@@ -1,9 +1,12 @@
 // Figure 5: a request and its reply through a running mentix-server (TkdbDemonClient's SendTo,
 // as QueryServerString uses it), beside a raw ping-pong of the same number of bytes each way over
 // one Unix stream socket between two processes. Both report their median and 99th percentile.
+// Figure 7: the same request while 20 peers hold connections to the server that stopped in the
+// middle of a frame.
 //
 // The raw peer is a child forked before anything else starts; mentix-server has no raw echo of
 // its own, and the pair of processes and the kernel path are what the floor is about.
+#include "platform/RuntimeFolder.h"
 #include "serverlink/TMentixMessageStream.h"
 #include "serverlink/TkdbDemonClient.h"
 
@@ -22,6 +25,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -132,7 +136,77 @@ void BM_RawPingPong(benchmark::State& state)
     ReportPercentiles(state, micros);
 }
 
+// A connection to the server's window that sent part of a frame and stopped. The server drops
+// such a peer after its stall time-out; Renew() connects again when it has.
+class StalledPeer
+{
+public:
+    explicit StalledPeer(std::uint32_t server) : FServer(server) { Renew(); }
+    ~StalledPeer() { Close(); }
+    StalledPeer(const StalledPeer&) = delete;
+    StalledPeer& operator=(const StalledPeer&) = delete;
+
+    bool Renew()
+    {
+        char answer = 0;
+        if (FFd >= 0 && ::recv(FFd, &answer, 1, MSG_DONTWAIT) < 0 && errno == EAGAIN)
+            return true; // still waiting
+        Close();
+        char name[16];
+        std::snprintf(name, sizeof name, "%08x.sock", FServer);
+        const std::string path = (RuntimeFolder() / name).string();
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        FFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (FFd < 0 || ::connect(FFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+            return false;
+        const char part[7] = {'M', 'X', 'F', '1', 0, 0, 0}; // a header's first bytes
+        return ::send(FFd, part, sizeof part, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof part);
+    }
+
+private:
+    void Close()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+        FFd = -1;
+    }
+
+    std::uint32_t FServer;
+    int FFd = -1;
+};
+
+void BM_SendToServerBesideStalledPeers(benchmark::State& state)
+{
+    std::vector<std::unique_ptr<StalledPeer>> stalled;
+    for (int i = 0; i < 20; ++i)
+        stalled.push_back(std::make_unique<StalledPeer>(gFixture->Client->ServerEntity.Handle));
+    std::vector<double> micros;
+    micros.reserve(static_cast<std::size_t>(state.max_iterations));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool ready =
+            std::all_of(stalled.begin(), stalled.end(), [](auto& peer) { return peer->Renew(); });
+        state.ResumeTiming();
+        if (!ready) {
+            state.SkipWithError("cannot hold a stalled connection to the server");
+            break;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const std::string answer = gFixture->Client->QueryServerString(kQuery);
+        micros.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        if (answer != kQuery) {
+            state.SkipWithError("the server did not answer the query");
+            break;
+        }
+    }
+    ReportPercentiles(state, micros);
+}
+
 BENCHMARK(BM_SendToServer)->Iterations(4000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SendToServerBesideStalledPeers)->Iterations(4000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RawPingPong)->Iterations(4000)->Unit(benchmark::kMicrosecond);
 
 // The bytes of one frame of a query for kQuery, and of its answer, which carries the same string.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@
 // "<handle>.win" (process id, class name, window name) that is written atomically and kept under an
 // flock for the window's life. The lock dies with the process, which is how a dead process's
 // windows are recognised: they are never found, and whoever comes across them removes their files.
+// Registering waits for no other process.
+//
+// A window takes messages from any number of peers at once: each connection's message is put
+// together as its bytes come, so a peer that stalls or trickles delays nobody else.
 //
 // Every descriptor is close-on-exec, so programs we start do not inherit our windows. A child made
 // by fork() without exec shares the parent's windows and must not use or destroy them.
@@ -61,36 +66,33 @@ public:
     MessageWindow(const MessageWindow&) = delete;
     MessageWindow& operator=(const MessageWindow&) = delete;
 
-    WindowHandle Handle() const { return FHandle; }
-    const std::string& ClassName() const { return FClassName; }
-    const std::string& WindowName() const { return FWindowName; }
+    WindowHandle Handle() const;
+    const std::string& ClassName() const;
+    const std::string& WindowName() const;
 
     // Without a procedure, messages are still received and acknowledged (and dropped), as a window
     // with the default window procedure would.
     void SetWindowProcedure(WindowProcedure procedure);
 
-    // The listening socket: readable when a peer has connected. Watch it (QSocketNotifier, poll)
-    // and call ServePending() when it is readable; never read from it yourself.
-    int FileDescriptor() const { return FSocket; }
+    // Readable whenever the window has something to do: a peer has connected, bytes of a message
+    // have come, or a peer's time is up. Watch it (QSocketNotifier, poll) and call ServePending()
+    // when it is readable; never read from it yourself. It stays the same for the window's life.
+    int FileDescriptor() const;
 
-    // Serves every message pending now without waiting for new ones, each fully (the procedure
-    // runs, then the sender is released). Returns at once when nothing is pending, which happens
-    // when a Send() of this process already served what woke the caller. A peer that stops in the
-    // middle of a message is dropped after kFrameTimeoutMilliseconds without progress, and one
-    // that has not sent its whole message within kFrameDeadlineMilliseconds is dropped too. Safe to call when
-    // the window procedure destroys this window: serving then stops.
+    // Takes what has arrived without waiting for anything, and serves each message that is whole
+    // now (the procedure runs, then the sender is released); messages still coming are kept for a
+    // later call. Returns at once when nothing is there, which happens when a Send() of this
+    // process already served what woke the caller. A peer that stops in the middle of a message is
+    // dropped after kFrameTimeoutMilliseconds without progress, and one that has not sent its whole
+    // message within kFrameDeadlineMilliseconds is dropped too. Safe to call when the window
+    // procedure destroys this window: serving then stops, and the senders of messages taken but not
+    // yet served see their send fail.
     void ServePending();
 
-private:
-    WindowHandle FHandle = 0;
-    int FSocket = -1;
-    int FRecordLock = -1;
-    std::string FClassName;
-    std::string FWindowName;
-    std::string FFolder;
-    WindowProcedure FProcedure;
+    struct Impl;
 
-    friend struct WindowTableAccess;
+private:
+    std::unique_ptr<Impl> FImpl;
 };
 
 // A live window whose class name and window name both equal the given ones (byte for byte), or 0.

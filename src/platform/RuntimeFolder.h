@@ -8,7 +8,12 @@
 //
 // Anyone who can write into this folder can impersonate our windows, so a folder that is not a
 // real directory (a symbolic link counts as not), not owned by the effective user, or open to the
-// group or others (any of the 077 mode bits) is refused with PlatformError; nothing is repaired.
+// group or others (any of the 077 mode bits) is not used; nothing is repaired. Any local user can
+// make "/tmp/mentix-<uid>" first: when that name is held by anything but a folder of ours, the
+// folder is "~/.cache/mentix-<host>" instead (home from the user database), which only the user can
+// make, and every program of the user, seeing the same name taken, goes there too. PlatformError
+// tells why no folder can be used: "$XDG_RUNTIME_DIR/mentix" refused, our own "/tmp/mentix-<uid>"
+// open to others, or both "/tmp/mentix-<uid>" and the fallback refused.
 //
 // The environment is read on every call (nothing is cached), so a test points a process and its
 // children at a private folder by setting XDG_RUNTIME_DIR before it creates anything.

@@ -61,8 +61,11 @@ void TkdbCustomDemon::CreateOwnWindow()
     }
     try {
         FWindow = std::make_unique<MessageWindow>(GetWindowClassName(), GetWindowName());
-    } catch (const PlatformError&) {
-        throw EMentix("Could not create window handle");
+    } catch (const PlatformError& e) {
+        // The system's reason (a runtime folder open to others, no socket to be had) tells the
+        // user what to fix; the generic text is for a failure that names none.
+        const std::string reason = e.what();
+        throw EMentix(reason.empty() ? "Could not create window handle" : reason);
     }
     OwnEntity.Handle = FWindow->Handle();
     OwnEntity.SetTitle(ApplicationTitle(FProgramPath));
@@ -179,22 +182,27 @@ void TkdbCustomDemon::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentix
         return;
 
     const std::string block = msg.ToBlock();
-    // A quit that arrived while we were waiting destroys the component only once no send of ours
-    // is running any more, also when this send fails with an error.
-    struct SendDepthGuard
+    // While the request waits its reply may arrive. A quit that arrived meanwhile destroys the
+    // component only once no send of ours is running any more, also when this send fails with an
+    // error.
+    struct InFlightGuard
     {
         TkdbCustomDemon& Demon;
-        explicit SendDepthGuard(TkdbCustomDemon& demon) : Demon(demon) { ++Demon.FSendDepth; }
-        ~SendDepthGuard()
+        InFlightGuard(TkdbCustomDemon& demon, MentixStamp stamp) : Demon(demon)
         {
-            if (--Demon.FSendDepth == 0 && Demon.FQuitPending) {
+            Demon.FInFlight.push_back(stamp);
+        }
+        ~InFlightGuard()
+        {
+            Demon.FInFlight.pop_back();
+            if (Demon.FInFlight.empty() && Demon.FQuitPending) {
                 Demon.FQuitPending = false;
                 Demon.DestroyOnQuit();
             }
         }
-        SendDepthGuard(const SendDepthGuard&) = delete;
-        SendDepthGuard& operator=(const SendDepthGuard&) = delete;
-    } depth(*this);
+        InFlightGuard(const InFlightGuard&) = delete;
+        InFlightGuard& operator=(const InFlightGuard&) = delete;
+    } inFlight(*this, {msg.Time, msg.Date});
     Send(OwnEntity.Handle, entity.Handle, static_cast<std::uint32_t>(msg.Code), block);
 
     if (TMentixMessageStream* found = FindReply(msg.Date, msg.Time)) {
@@ -236,6 +244,16 @@ TMentixMessageStream* TkdbCustomDemon::FindReply(std::int32_t date, std::int32_t
     return nullptr;
 }
 
+bool TkdbCustomDemon::AwaitsReply(std::int32_t date, std::int32_t time) const
+{
+    // Only the first reply with a request's stamp is ever collected.
+    const bool waiting =
+        std::any_of(FInFlight.begin(), FInFlight.end(), [date, time](const MentixStamp& stamp) {
+            return stamp.Date == date && stamp.Time == time;
+        });
+    return waiting && FindReply(date, time) == nullptr;
+}
+
 void TkdbCustomDemon::WindowProc(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view block)
 {
     // An error in a message's handling goes to the application's error box, as an error in any
@@ -270,7 +288,7 @@ void TkdbCustomDemon::HandleMessage(std::unique_ptr<TMentixMessageStream>& msg)
         bool allowQuit = true;
         DoQuitMsgReceived(FServerDown, allowQuit);
         if (allowQuit) {
-            if (FSendDepth > 0)
+            if (!FInFlight.empty())
                 FQuitPending = true;
             else
                 DestroyOnQuit();
@@ -278,7 +296,8 @@ void TkdbCustomDemon::HandleMessage(std::unique_ptr<TMentixMessageStream>& msg)
         break;
     }
     case mentix::dmReply:
-        FPendingReplies.push_back(std::move(msg));
+        if (AwaitsReply(msg->Date, msg->Time))
+            FPendingReplies.push_back(std::move(msg));
         break;
     case mentix::dmParams:
         FParams = SplitLines(msg->Bytes());

@@ -86,6 +86,9 @@ public:
     void SendTo(TEntity& entity, TMentixMessageStream& msg, TMentixMessageStream* reply) override;
     // The first queued reply with that stamp, still queued; nullptr when none.
     TMentixMessageStream* FindReply(std::int32_t date, std::int32_t time) const;
+    // Replies are queued only while a request of ours with their stamp waits and has none queued
+    // yet: any other can never be collected, and peers could pile them up without end. So the
+    // queue never holds more than one reply per request in flight.
     std::size_t PendingReplyCount() const { return FPendingReplies.size(); }
     // One received data-copy message: a block under 8 bytes raises EIntOverflow, nothing dispatched.
     void HandleCopyData(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view block);
@@ -127,6 +130,7 @@ private:
     void OnWindowReadable();
     void DestroyOnQuit();
     void StampUniquely(TMentixMessageStream& msg);
+    bool AwaitsReply(std::int32_t date, std::int32_t time) const;
     void TerminateApplication();
 
     CommandLine FCommandLine;
@@ -144,7 +148,8 @@ private:
     std::unique_ptr<QSocketNotifier> FNotifier;
     std::unique_ptr<NamedMutex> FMutex;
     MentixStamp FLastStamp;
-    int FSendDepth = 0;
+    // The stamps of our requests that wait in SendTo, the outermost first.
+    std::vector<MentixStamp> FInFlight;
     bool FQuitPending = false;
     bool FDestroyScheduled = false;
 };

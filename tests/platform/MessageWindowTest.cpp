@@ -3,6 +3,8 @@
 #include "PlatformTestSupport.h"
 #include "platform/PlatformError.h"
 #include "platform/RuntimeFolder.h"
+#include "platform/posix/RuntimeFolderPlaces.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <atomic>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <poll.h>
@@ -113,6 +116,24 @@ std::string Shared(std::uint32_t from, std::uint32_t to, std::uint32_t word, std
     return header;
 }
 
+// Serves `window` as an event loop would until `done` says so (or a generous safety net, not a
+// timing check, runs out).
+void ServeUntil(MessageWindow& window, const std::function<bool()>& done)
+{
+    for (int round = 0; round < 6000 && !done(); ++round) {
+        pollfd wait{window.FileDescriptor(), POLLIN, 0};
+        if (::poll(&wait, 1, 10) > 0)
+            window.ServePending();
+    }
+}
+
+// Whether the other end has closed the connection without a byte of answer.
+bool HungUp(int fd)
+{
+    char answer = 0;
+    return ::recv(fd, &answer, 1, MSG_DONTWAIT) == 0;
+}
+
 } // namespace
 
 TEST(RuntimeFolder, IsCreatedPrivateAndRefusedWhenOthersCanEnter)
@@ -205,19 +226,30 @@ TEST(MessageWindow, RefusesOversizedAndStalledMessages)
     const std::string big = Header(1, window.Handle(), 7, kMaxMessageBytes + 1);
     ASSERT_EQ(::send(fd, big.data(), big.size(), MSG_NOSIGNAL), static_cast<ssize_t>(big.size()));
     window.ServePending();
-    char answer = 0;
-    EXPECT_EQ(::recv(fd, &answer, 1, 0), 0);
+    EXPECT_TRUE(HungUp(fd));
     ::close(fd);
 
-    // A peer that stops in the middle of a message is dropped after the time-out.
+    // A peer that stops in the middle of a message is dropped after the time-out, while the window
+    // serves others.
     fd = RawConnect(runtime.Folder(), window.Handle());
     ASSERT_GE(fd, 0);
     const std::string part = Header(1, window.Handle(), 7, 10) + "abc";
     ASSERT_EQ(::send(fd, part.data(), part.size(), MSG_NOSIGNAL), static_cast<ssize_t>(part.size()));
+    const int other = RawConnect(runtime.Folder(), window.Handle());
+    ASSERT_GE(other, 0);
+    const std::string whole = Header(2, window.Handle(), 3, 9) + "meanwhile";
+    ASSERT_EQ(::send(other, whole.data(), whole.size(), MSG_NOSIGNAL), static_cast<ssize_t>(whole.size()));
     window.ServePending();
-    EXPECT_EQ(::recv(fd, &answer, 1, 0), 0);
+    char answer = 0;
+    EXPECT_EQ(::recv(other, &answer, 1, 0), 1);
+    ::close(other);
+    EXPECT_EQ(got.Bytes, "meanwhile");
+    EXPECT_FALSE(HungUp(fd));
+    ServeUntil(window, [fd] { return HungUp(fd); });
+    EXPECT_TRUE(HungUp(fd));
     ::close(fd);
-    EXPECT_EQ(got.Count, 0);
+    EXPECT_EQ(got.Count, 1);
+    got = {};
 
     // The window still works afterwards.
     EXPECT_EQ(Send(window.Handle(), window.Handle(), 3, "ok"), SendResult::Delivered);
@@ -428,6 +460,101 @@ TEST(MessageWindow, DeadWindowStaysDeadForConcurrentProbesAndIsRemovedOnlyUnderT
     ::close(probe);
 }
 
+// Stands for a process that took the folder lock and stopped: it never lets go.
+class HeldFolderLock
+{
+public:
+    explicit HeldFolderLock(const std::string& folder)
+        : FFd(::open((folder + "/windows.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        EXPECT_EQ(::flock(FFd, LOCK_EX | LOCK_NB), 0);
+    }
+    ~HeldFolderLock() { Release(); }
+    HeldFolderLock(const HeldFolderLock&) = delete;
+    HeldFolderLock& operator=(const HeldFolderLock&) = delete;
+    void Release()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+        FFd = -1;
+    }
+
+private:
+    int FFd;
+};
+
+TEST(MessageWindow, AStoppedHolderOfTheFolderLockHoldsUpNoRegistrationAndNoProbe)
+{
+    PrivateRuntime runtime;
+    Peer victim({"echo", "Victim", ""});
+    const WindowHandle dead = victim.ReadReadyHandle();
+    ASSERT_NE(dead, 0u);
+    victim.Kill();
+    const std::string deadRecord = runtime.Folder() + "/" + HexName(dead) + ".win";
+
+    HeldFolderLock held(runtime.Folder());
+    // Another process registers (where it used to wait for the lock for ever), and is found.
+    Peer late({"echo", "Late", ""});
+    const WindowHandle handle = late.ReadReadyHandle();
+    ASSERT_NE(handle, 0u);
+    EXPECT_EQ(FindWindow("Late", ""), handle);
+    MessageWindow own("Own", "");
+    EXPECT_EQ(Send(own.Handle(), handle, 1, "x"), SendResult::Delivered);
+    // The dead window is not found; its files wait for the lock.
+    EXPECT_EQ(FindWindow("Victim", ""), 0u);
+    EXPECT_FALSE(IsWindow(dead));
+    EXPECT_TRUE(std::filesystem::exists(deadRecord));
+
+    held.Release();
+    EXPECT_EQ(FindWindow("Victim", ""), 0u);
+    EXPECT_FALSE(std::filesystem::exists(deadRecord));
+    EXPECT_FALSE(std::filesystem::exists(runtime.Folder() + "/" + HexName(dead) + ".sock"));
+}
+
+// A socket file at `path`; listening when asked, otherwise closed at once (its process "died").
+int BoundSocket(const std::string& path, bool listening)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    if (listening) {
+        EXPECT_EQ(::listen(fd, 4), 0);
+        return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
+{
+    PrivateRuntime runtime;
+    MessageWindow live("Live", "");
+    const std::string folder = runtime.Folder() + "/";
+    // Killed before its record was linked: the record's temporary file, no longer locked.
+    WriteFileBytes(folder + "0000abcd.win.tmp", "pid 1\n");
+    // Still writing it: locked.
+    WriteFileBytes(folder + "0000abce.win.tmp", "pid 2\n");
+    const int writing = ::open((folder + "0000abce.win.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(writing, LOCK_EX | LOCK_NB), 0);
+    // Killed between binding its socket and writing its record, as older programs registered.
+    BoundSocket(folder + "0000abcf.sock", false);
+    // Such a program still at work: someone listens.
+    const int listening = BoundSocket(folder + "0000abd0.sock", true);
+
+    EXPECT_EQ(FindWindow("Live", ""), live.Handle());
+    EXPECT_FALSE(std::filesystem::exists(folder + "0000abcd.win.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "0000abce.win.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "0000abcf.sock"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "0000abd0.sock"));
+    EXPECT_TRUE(std::filesystem::exists(folder + HexName(live.Handle()) + ".win"));
+    EXPECT_TRUE(std::filesystem::exists(folder + HexName(live.Handle()) + ".sock"));
+    EXPECT_TRUE(IsWindow(live.Handle()));
+    ::close(writing);
+    ::close(listening);
+}
+
 TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
 {
     PrivateRuntime runtime;
@@ -449,7 +576,7 @@ TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
         }
     });
     static_assert((20 + 30) * (kFrameTimeoutMilliseconds / 4) > 2 * kFrameDeadlineMilliseconds);
-    window.ServePending();
+    ServeUntil(window, [&] { return droppedBeforeTheEnd.load(); });
     EXPECT_EQ(got.Count, 0);
     trickler.request_stop();
     trickler.join();
@@ -476,6 +603,82 @@ TEST(MessageWindow, AProcessOutOfDescriptorsRefusesConnectionsInsteadOfLeavingTh
     peer.WriteLine("free");
     EXPECT_EQ(peer.ReadLine(), "freed");
     EXPECT_EQ(Send(own.Handle(), handle, 1, "room again"), SendResult::Delivered);
-    EXPECT_EQ(peer.ReadLine(), "got");
+    // The connection may wake the peer before its frame does: a round then serves nothing yet.
+    std::string line = peer.ReadLine();
+    while (line == "served")
+        line = peer.ReadLine();
+    EXPECT_EQ(line, "got");
     EXPECT_EQ(peer.ReadLine(), "served");
+}
+
+TEST(RuntimeFolder, WithoutXdgRuntimeDirANameTakenByAnotherUserLeadsToAPrivateFolder)
+{
+    TempDir base;
+    std::filesystem::create_directory(base / "tmp");
+    ::chmod((base / "tmp").c_str(), 01777);
+    std::filesystem::create_directory(base / "home");
+    const uid_t user = ::geteuid();
+    const RuntimeFolderPlaces places{"", (base / "tmp").string(), (base / "home").string(), "lab7", user};
+    const std::filesystem::path shared = base / "tmp" / ("mentix-" + std::to_string(user));
+    const std::filesystem::path fallback = base / "home" / ".cache" / "mentix-lab7";
+    const auto isPrivate = [user](const std::filesystem::path& folder) {
+        struct stat info
+        {};
+        return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user &&
+               (info.st_mode & 0777) == 0700;
+    };
+
+    // A free name is made ours; a relative XDG_RUNTIME_DIR counts as none.
+    EXPECT_EQ(ChooseRuntimeFolder(places), shared);
+    EXPECT_TRUE(isPrivate(shared));
+    RuntimeFolderPlaces relative = places;
+    relative.XdgRuntimeDir = "run/user";
+    EXPECT_EQ(ChooseRuntimeFolder(relative), shared);
+    std::filesystem::remove(shared);
+
+    // Whatever holds the name, every start of the user comes to the same private folder.
+    std::filesystem::create_directory(base / "elsewhere");
+    const std::vector<std::pair<const char*, std::function<void()>>> takers{
+        {"a file",
+         [&] {
+             WriteFileBytes(shared, "x");
+         }},
+        {"a link to a folder",
+         [&] {
+             std::filesystem::create_directory_symlink(base / "elsewhere", shared);
+         }},
+        {"another user's folder",
+         [&] {
+             std::filesystem::create_directory(shared);
+             ::chmod(shared.c_str(), 0700);
+             if (::chown(shared.c_str(), 65534, 65534) != 0) // only root can give a folder away
+                 ::chmod(shared.c_str(), 0755);
+         }},
+    };
+    for (const auto& [what, take] : takers) {
+        take();
+        EXPECT_EQ(ChooseRuntimeFolder(places), fallback) << what;
+        EXPECT_EQ(ChooseRuntimeFolder(places), fallback) << what;
+        EXPECT_TRUE(isPrivate(fallback)) << what;
+        std::filesystem::remove(shared);
+    }
+
+    // Our own folder open to others is refused, not left for the fallback: only we could have
+    // opened it.
+    std::filesystem::create_directory(shared);
+    ::chmod(shared.c_str(), 0755);
+    EXPECT_THROW(ChooseRuntimeFolder(places), PlatformError);
+    std::filesystem::remove(shared);
+
+    // When the fallback cannot be used either, the error names both folders.
+    WriteFileBytes(shared, "x");
+    ::chmod(fallback.c_str(), 0750);
+    try {
+        ChooseRuntimeFolder(places);
+        FAIL() << "no error";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(std::string(e.what()), "The runtime folder " + shared.string() +
+                                             " is not a folder; The runtime folder " + fallback.string() +
+                                             " is open to other users");
+    }
 }

@@ -9,9 +9,10 @@
 //   exit CODE          ends with that exit code
 //   halt               registers a window, prints "halting" without a line end and halts
 //   fdlimit CLASS NAME registers a window that prints "got" per message, then uses up every
-//                      descriptor it may have; prints "ready <handle>". After serving it prints
-//                      "served", or "stuck" (and ends) when a connection is still pending. The
-//                      input line "free" gives the descriptors back and prints "freed".
+//                      descriptor it may have; prints "ready <handle>". After serving what woke it
+//                      it prints "served", or "stuck" (and ends) when the window stays readable
+//                      (a connection left pending). The input line "free" gives the descriptors
+//                      back and prints "freed".
 //   swap CLASS NAME SIZE
 //                      registers a window that prints "got <size> intact|corrupt" for each message
 //                      (checked against PatternBytes(size, 1)); prints "ready <handle>"; on an input
@@ -120,9 +121,14 @@ int FdLimit(const char* className, const char* windowName)
         if (::poll(waits, 2, -1) < 0)
             continue;
         if (waits[1].revents != 0) {
-            window.ServePending();
-            pollfd again{window.FileDescriptor(), POLLIN, 0};
-            const bool stuck = ::poll(&again, 1, 0) > 0;
+            // Bytes may arrive between two rounds; a connection left pending keeps the window
+            // readable however often it is served.
+            bool stuck = true;
+            for (int round = 0; round < 1000 && stuck; ++round) {
+                window.ServePending();
+                pollfd again{window.FileDescriptor(), POLLIN, 0};
+                stuck = ::poll(&again, 1, 0) > 0;
+            }
             std::printf("%s\n", stuck ? "stuck" : "served");
             std::fflush(stdout);
             if (stuck)

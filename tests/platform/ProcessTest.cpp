@@ -73,7 +73,8 @@ TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
 
     // A program that is killed counts 128 + the signal; a waiter in this process works as well.
     Peer victim({"mutex", "MX_unused"});
-    const pid_t victimPid = SpawnProgram({PeerProgram(), "hang", "C", ""}, error);
+    // Not a peer mode: those end by themselves when their standard input (ours) is at its end.
+    const pid_t victimPid = SpawnProgram({"/bin/sleep", "600"}, error);
     ASSERT_NE(victimPid, 0);
     EXPECT_TRUE(reaper.Watch(victimPid, true));
     const auto waiter = ProcessWaiter::Open(victimPid);

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sys/stat.h>
 
 // An owner with one translatable text, as a form would have.
 class TestOwner : public QObject
@@ -66,6 +67,10 @@ public:
     void Reply(WindowHandle to, const TMentixMessageStream& request, std::string_view payload)
     {
         Send(FWindow.Handle(), to, mentix::dmReply, Block(request.Time, request.Date, payload));
+    }
+    void SendMessage(WindowHandle to, std::uint32_t code)
+    {
+        Send(FWindow.Handle(), to, code, Block(1, 1, ""));
     }
     void SendQuit(WindowHandle to, std::uint8_t serverDown)
     {
@@ -145,13 +150,11 @@ TEST(Demon, DispatchOfReceivedMessages)
     demon.HandleCopyData(42, 5000, Block(7, 9, std::string("\0xy", 3)));
     EXPECT_EQ(got, 1);
 
-    // Replies queue up; the first of two with the same stamp is found first.
-    demon.HandleCopyData(42, mentix::dmReply, Block(100, 200, "first"));
-    demon.HandleCopyData(42, mentix::dmReply, Block(100, 200, "second"));
-    EXPECT_EQ(demon.PendingReplyCount(), 2u);
-    ASSERT_NE(demon.FindReply(200, 100), nullptr);
-    EXPECT_EQ(demon.FindReply(200, 100)->Bytes(), "first");
-    EXPECT_EQ(demon.FindReply(100, 200), nullptr);
+    // Replies that no request of ours waits for can never be collected: none piles up.
+    for (int i = 0; i < 500; ++i)
+        demon.HandleCopyData(42, mentix::dmReply, Block(100, 200 + i, std::string(64 * 1024, 'r')));
+    EXPECT_EQ(demon.PendingReplyCount(), 0u);
+    EXPECT_EQ(demon.FindReply(200, 100), nullptr);
 
     // A hand-over replaces the parameters; program path stays ParamStr(0).
     int changes = 0;
@@ -204,14 +207,26 @@ TEST(Demon, RequestsToAServer)
     PrivateEnvironment env;
     bool quitInside = false;
     int repliesPerRequest = 1;
+    bool strayReplies = false;
+    bool nestInside = false;
     FakeServer server([&](FakeServer& self, WindowHandle sender, TMentixMessageStream& request) {
         switch (request.Code) {
         case mentix::dmServerValue: {
             const std::string name = request.ReadString();
             if (quitInside)
                 self.SendQuit(sender, 1);
+            if (strayReplies) {
+                TMentixMessageStream stray;
+                for (const int shift : {-1, 1, 1000}) {
+                    stray.Time = request.Time + shift;
+                    stray.Date = request.Date;
+                    self.Reply(sender, stray, StringPayload("stray"));
+                }
+            }
             for (int i = 0; i < repliesPerRequest; ++i)
                 self.Reply(sender, request, StringPayload(name + std::to_string(i)));
+            if (nestInside && name == "outer")
+                self.SendMessage(sender, 5000);
             break;
         }
         case mentix::dmGetFile: {
@@ -267,11 +282,27 @@ TEST(Demon, RequestsToAServer)
     EXPECT_EQ(peer->StoredExeName(), "/opt/peer");
     EXPECT_EQ(demon->FindEntityByTitle("Nobody"), nullptr);
 
-    // Two replies with the request's stamp: the first answers, the second stays queued.
+    // Two replies with the request's stamp and some with other stamps: the first answers, and
+    // nothing stays queued.
     repliesPerRequest = 2;
+    strayReplies = true;
     EXPECT_EQ(demon->GetServerValue("v"), "v0");
-    EXPECT_EQ(demon->PendingReplyCount(), 1u);
+    EXPECT_EQ(demon->PendingReplyCount(), 0u);
     repliesPerRequest = 1;
+    strayReplies = false;
+
+    // A request made while another waits (from a message that came meanwhile): the outer one's
+    // reply, come before, stays for it.
+    std::string inner;
+    demon->OnGotAMessage = [&](TkdbCustomDemon& sender, TMentixMessageStream&) {
+        inner = sender.GetServerValue("inner");
+        EXPECT_EQ(sender.PendingReplyCount(), 1u);
+    };
+    nestInside = true;
+    EXPECT_EQ(demon->GetServerValue("outer"), "outer0");
+    nestInside = false;
+    EXPECT_EQ(inner, "inner0");
+    EXPECT_EQ(demon->PendingReplyCount(), 0u);
 
     // A quit that arrives while the request waits: the request completes, the component goes later.
     quitInside = true;
@@ -307,6 +338,17 @@ TEST(Demon, WithoutAServer)
     EXPECT_EQ(demon.GetServerValue("ValdoraHomeDir"), FolderPart(ProgramPath()));
     EXPECT_EQ(demon.GetServerValue("valdoraworkarea"), "");
     EXPECT_EQ(demon.GetServerValue("Other"), "");
+
+    // A window that cannot be made says why, and where.
+    const std::filesystem::path folder = env.Path() / "mentix";
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    try {
+        TkdbDemonClient refused(nullptr, CommandLine({"prog"}));
+        FAIL() << "no error";
+    } catch (const EMentix& e) {
+        EXPECT_EQ(std::string(e.what()), "The runtime folder " + folder.string() + " is open to other users");
+    }
+    ::chmod(folder.c_str(), 0700);
 }
 
 TEST(Demon, LoadedTranslatesTheOwnerAndTakesTheMutex)

@@ -1,11 +1,11 @@
 #include "Internal.h"
 
+#include "FileIo.h"
 #include "UniqueFd.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/random.h>
 #include <unistd.h>
 
@@ -27,30 +27,14 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents)
     UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd.Valid())
         return false;
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t n = ::write(fd.Get(), contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ::unlink(temporary.c_str());
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
+    if (WriteAll(fd.Get(), contents) != contents.size()) {
+        ::unlink(temporary.c_str());
+        return false;
     }
     fd.Reset();
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
-    }
-    return true;
-}
-
-bool LockExclusive(int fd)
-{
-    while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR)
-            return false;
     }
     return true;
 }

@@ -15,6 +15,3 @@ void RemoveWindowFilesOfThisProcess();
 // Writes `contents` to `path` through a temporary file in the same folder and a rename, so that
 // readers see either nothing or the whole file. Returns false on failure (errno set).
 bool WriteFileAtomically(const std::string& path, const std::string& contents);
-
-// Blocks on flock(LOCK_EX), retrying when a signal interrupts it.
-bool LockExclusive(int fd);
