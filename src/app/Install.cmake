@@ -20,8 +20,10 @@ add_custom_target(bytescope_data DEPENDS ${bytescope_itl} ${bytescope_icon})
 add_dependencies(bytescope bytescope_data)
 
 # Installed: lib/bytescope/ holds the program with its language file and icon, bin/ a link to it.
+# The program's own folder, not the multiarch library folder that GNUInstallDirs picks for a /usr
+# prefix: so the layout is the same for every prefix and in the Debian package (/usr/lib/PACKAGE).
 include(GNUInstallDirs)
-set(bytescope_libdir ${CMAKE_INSTALL_LIBDIR}/bytescope)
+set(bytescope_libdir lib/bytescope)
 install(TARGETS bytescope RUNTIME DESTINATION ${bytescope_libdir})
 install(FILES ${bytescope_itl} ${bytescope_icon} DESTINATION ${bytescope_libdir})
 install(FILES ${PROJECT_SOURCE_DIR}/lang/bytescope.en.itl ${PROJECT_SOURCE_DIR}/lang/bytescope.de.itl
@@ -35,5 +37,5 @@ install(CODE "
     message(STATUS \"Installing: \${link} -> ${bytescope_link_target}\")
 ")
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/desktop/bytescope.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/desktop/bytescope.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/desktop/example.norvane.bytescope.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${bytescope_icon_source} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
