@@ -44,7 +44,8 @@ const char* const kHelp =
     "The folder values \"ValdoraWorkArea\" (from --workarea or --value, the last one counts) and\n"
     "\"ValdoraHomeDir\" are answered as absolute folders ending in \"/\"; a relative folder is\n"
     "taken from the server's current folder.\n"
-    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID).\n";
+    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID; when that name is held\n"
+    "by another user or by anything but a private folder of ours, ~/.cache/mentix-HOST instead).\n";
 
 // The write end of the self-pipe and the number of stop signals so far; a signal handler can
 // reach nothing else.
