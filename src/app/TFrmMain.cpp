@@ -12,10 +12,10 @@
 #include "controls/qt/QtBridge.h"
 #include "i18n/TBabelfish2000.h"
 #include "i18n/TranslateComponent.h"
+#include "platform/TFileStream.h"
 #include "serverlink/TkdbDemonClient.h"
 #include "util/AsciiText.h"
 #include "util/BinText.h"
-#include "util/Stream.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -8,6 +8,7 @@
 #include "platform/ProcessHalt.h"
 #include "platform/ProgramPath.h"
 #include "platform/RegistryValue.h"
+#include "platform/TFileStream.h"
 #include "serverlink/MentixCodes.h"
 #include "util/AsciiText.h"
 
