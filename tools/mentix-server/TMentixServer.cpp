@@ -178,7 +178,7 @@ void TMentixServer::Execute(TMentixMessageStream& request, TMentixMessageStream&
     for (std::string& word : SplitShellWords(parameters))
         argv.push_back(std::move(word));
     int errorNumber = 0;
-    pid_t pid = program.empty() ? 0 : SpawnProgram(argv, errorNumber);
+    ProcessId pid = program.empty() ? 0 : SpawnProgram(argv, errorNumber);
     // The answer names the program only once somebody will reap it and record its end.
     if (pid > 0 && !FReaper.Watch(pid, wait)) {
         KillAndReap(pid);
