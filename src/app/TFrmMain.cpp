@@ -304,7 +304,7 @@ void TFrmMain::CreateServerLink(const TFrmMainSetup& setup)
     FCliDemon->SetLoadsLanguageFile(setup.ReadLanguageFile);
     if (!setup.Language.empty()) {
         TMemoryStream language(setup.Language);
-        FCliDemon->Babelfish()->LoadFromStream(language);
+        FCliDemon->Babelfish().LoadFromStream(language);
     }
     FCliDemon->Loaded();
 }
@@ -386,7 +386,7 @@ void TFrmMain::FormShow()
     FCode = 65;
     if (FCliDemon == nullptr || FAboutBox == nullptr)
         return;
-    TBabelfish2000& engine = *FCliDemon->Babelfish();
+    TBabelfish2000& engine = FCliDemon->Babelfish();
     const std::string iconName = engine.Translate("AppIconName");
     const std::string workArea = FCliDemon->GetServerValue("ValdoraWorkArea");
     if (iconName != "AppIconName")
