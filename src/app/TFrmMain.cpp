@@ -12,10 +12,10 @@
 #include "controls/qt/QtBridge.h"
 #include "i18n/TBabelfish2000.h"
 #include "i18n/TranslateComponent.h"
+#include "platform/TFileStream.h"
 #include "serverlink/TkdbDemonClient.h"
 #include "util/AsciiText.h"
 #include "util/BinText.h"
-#include "util/Stream.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -304,7 +304,7 @@ void TFrmMain::CreateServerLink(const TFrmMainSetup& setup)
     FCliDemon->SetLoadsLanguageFile(setup.ReadLanguageFile);
     if (!setup.Language.empty()) {
         TMemoryStream language(setup.Language);
-        FCliDemon->Babelfish()->LoadFromStream(language);
+        FCliDemon->Babelfish().LoadFromStream(language);
     }
     FCliDemon->Loaded();
 }
@@ -386,7 +386,7 @@ void TFrmMain::FormShow()
     FCode = 65;
     if (FCliDemon == nullptr || FAboutBox == nullptr)
         return;
-    TBabelfish2000& engine = *FCliDemon->Babelfish();
+    TBabelfish2000& engine = FCliDemon->Babelfish();
     const std::string iconName = engine.Translate("AppIconName");
     const std::string workArea = FCliDemon->GetServerValue("ValdoraWorkArea");
     if (iconName != "AppIconName")

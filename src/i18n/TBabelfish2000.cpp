@@ -1,14 +1,12 @@
 #include "i18n/TBabelfish2000.h"
 
 #include "platform/ProgramPath.h"
+#include "platform/TFileStream.h"
 #include "util/AsciiText.h"
 #include "util/ReplaceAll.h"
-#include "util/Stream.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 
 namespace {
@@ -232,12 +230,7 @@ std::string TBabelfish2000::GeneratedItlText() const
 void TBabelfish2000::WriteItlFile(const std::filesystem::path& path) const
 {
     TFileStream file(path, TFileStream::Mode::Create);
-    const std::string bytes = GeneratedItlText();
-    errno = 0;
-    if (file.Write(bytes.data(), bytes.size()) != bytes.size()) {
-        const int reason = errno != 0 ? errno : EIO;
-        throw EStreamError("Cannot write file \"" + path.string() + "\". " + std::strerror(reason));
-    }
+    file.WriteBytes(GeneratedItlText());
 }
 
 std::string TBabelfish2000::GeneratedItlFileName()

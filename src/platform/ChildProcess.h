@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/ProcessId.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 // The server's half of "start a program and let the client wait for it".
@@ -18,14 +19,14 @@
 // Starts argv[0] with the arguments argv[1..] with posix_spawnp (no shell), signal dispositions and
 // mask reset to the defaults. Returns the process id, or 0 with `errorNumber` set to the errno value.
 // A stale exit record of the same process id is removed before the id is handed out.
-pid_t SpawnProgram(const std::vector<std::string>& argv, int& errorNumber);
+ProcessId SpawnProgram(const std::vector<std::string>& argv, int& errorNumber);
 
 // Kills a child we started and reaps it (for a child that cannot be watched: better not started
 // than left a zombie with nobody to record its end).
-void KillAndReap(pid_t pid);
+void KillAndReap(ProcessId pid);
 
 // Path of the exit record of a process id.
-std::string ExitRecordPath(pid_t pid);
+std::string ExitRecordPath(ProcessId pid);
 
 // Reaps the programs the server started, all of them from one background thread, so none is left
 // a zombie and the server does not grow with the number of programs it started; for those watched
@@ -43,7 +44,7 @@ public:
 
     // Takes the child over. False when it cannot be watched (no thread or no memory): the caller
     // still owns it and must reap it itself.
-    [[nodiscard]] bool Watch(pid_t pid, bool recordExitCode);
+    [[nodiscard]] bool Watch(ProcessId pid, bool recordExitCode);
 
 private:
     struct Impl;

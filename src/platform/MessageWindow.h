@@ -113,4 +113,5 @@ bool IsWindow(WindowHandle handle);
 // Never raises SIGPIPE. When `from` is a window of this process, the destination is looked up in
 // the runtime folder that window was registered in; otherwise RuntimeFolder() is checked, and
 // PlatformError is thrown when it is refused.
-SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std::string_view bytes);
+[[nodiscard]] SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord,
+                              std::string_view bytes);

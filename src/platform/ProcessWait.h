@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/ProcessId.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <sys/types.h>
 
 // The client's half of waiting for a program that the server started (see ChildProcess.h for why
 // the exit code comes from a record of the server and not from the system).
@@ -12,7 +13,7 @@ class ProcessWaiter
 public:
     // Opens the process for waiting only (a pidfd, close-on-exec). nullptr when there is no such
     // process, unless it has already ended and left its exit record.
-    static std::unique_ptr<ProcessWaiter> Open(pid_t pid);
+    static std::unique_ptr<ProcessWaiter> Open(ProcessId pid);
 
     ~ProcessWaiter();
 
@@ -26,8 +27,8 @@ public:
     std::optional<std::int32_t> WaitForExitCode();
 
 private:
-    ProcessWaiter(pid_t pid, int pidfd) : FPid(pid), FPidFd(pidfd) {}
+    ProcessWaiter(ProcessId pid, int pidfd) : FPid(pid), FPidFd(pidfd) {}
 
-    pid_t FPid;
+    ProcessId FPid;
     int FPidFd; // -1 when the process had already gone and only its record is left
 };

@@ -1,13 +1,13 @@
 #include "serverlink/TkdbCustomDemon.h"
 
-#include "controls/qt/ExceptionSink.h"
-#include "i18n/TBabelfish2000.h"
+#include "controls/qt/Guarded.h"
 #include "i18n/TranslateComponent.h"
 #include "platform/NamedMutex.h"
 #include "platform/PlatformError.h"
 #include "platform/ProcessHalt.h"
 #include "platform/ProgramPath.h"
 #include "platform/RegistryValue.h"
+#include "platform/TFileStream.h"
 #include "serverlink/MentixCodes.h"
 #include "util/AsciiText.h"
 
@@ -47,7 +47,7 @@ std::vector<std::string> SplitLines(std::string_view text)
 
 TkdbCustomDemon::TkdbCustomDemon(QObject* owner, CommandLine commandLine, bool designing)
     : QObject(owner), ServerEntity(this), OwnEntity(this), FCommandLine(std::move(commandLine)),
-      FDesigning(designing), FProgramPath(ProgramPath()), FBabelfish(std::make_unique<TBabelfish2000>(""))
+      FDesigning(designing), FProgramPath(ProgramPath()), FBabelfish("")
 {
     ServerEntity.Handle = FindServerWindow();
     ReadParams();
@@ -84,7 +84,6 @@ TkdbCustomDemon::~TkdbCustomDemon()
     FWindow.reset();
     FMutex.reset();
     OwnEntity.MutexHandle = 0;
-    FBabelfish.reset(); // writes the generated language file when that is switched on
     if (!FDesigning)
         TerminateApplication();
 }
@@ -106,13 +105,12 @@ void TkdbCustomDemon::Loaded()
 
 bool TkdbCustomDemon::AutoCreateItlFile() const
 {
-    return FBabelfish != nullptr && FBabelfish->AutoCreateItlFile();
+    return FBabelfish.AutoCreateItlFile();
 }
 
 void TkdbCustomDemon::SetAutoCreateItlFile(bool value)
 {
-    if (FBabelfish != nullptr)
-        FBabelfish->SetAutoCreateItlFile(value);
+    FBabelfish.SetAutoCreateItlFile(value);
 }
 
 std::string TkdbCustomDemon::ParamStr(int index) const
@@ -203,7 +201,9 @@ void TkdbCustomDemon::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentix
         InFlightGuard(const InFlightGuard&) = delete;
         InFlightGuard& operator=(const InFlightGuard&) = delete;
     } inFlight(*this, {msg.Time, msg.Date});
-    Send(OwnEntity.Handle, entity.Handle, static_cast<std::uint32_t>(msg.Code), block);
+    // Dropped on purpose: like the system's send, this one tells its caller by the reply alone. A
+    // send that was not delivered leaves an empty reply, which every request reads as "no answer".
+    static_cast<void>(Send(OwnEntity.Handle, entity.Handle, static_cast<std::uint32_t>(msg.Code), block));
 
     if (TMentixMessageStream* found = FindReply(msg.Date, msg.Time)) {
         const auto it = std::find_if(FPendingReplies.begin(), FPendingReplies.end(),
@@ -258,11 +258,7 @@ void TkdbCustomDemon::WindowProc(WindowHandle senderHandle, std::uint32_t dataWo
 {
     // An error in a message's handling goes to the application's error box, as an error in any
     // other event does; it must not unwind through the message transport.
-    try {
-        HandleCopyData(senderHandle, dataWord, block);
-    } catch (...) {
-        HandleApplicationException(std::current_exception());
-    }
+    Guarded([&] { HandleCopyData(senderHandle, dataWord, block); });
 }
 
 void TkdbCustomDemon::OnWindowReadable()
@@ -344,8 +340,8 @@ void TkdbCustomDemon::LoadLanguageFile()
         return;
     if (FLoadsLanguageFile)
         ReadLanguageFile();
-    if (FAutoTranslate && FBabelfish != nullptr && parent() != nullptr)
-        TranslateComponent(*FBabelfish, parent());
+    if (FAutoTranslate && parent() != nullptr)
+        TranslateComponent(FBabelfish, parent());
 }
 
 void TkdbCustomDemon::ReadLanguageFile()
@@ -360,14 +356,14 @@ void TkdbCustomDemon::ReadLanguageFile()
         name = ReplaceProgramExtension(FProgramPath, ".itl");
         try {
             stream = std::make_unique<TFileStream>(name, TFileStream::Mode::Read);
-        } catch (const std::exception&) {
+        } catch (const EFOpenError&) {
             // no language file beside the program: the owner shows its keys
         }
     }
     if (stream == nullptr)
         return;
     try {
-        FBabelfish->LoadFromStream(*stream);
+        FBabelfish.LoadFromStream(*stream);
     } catch (const EStreamError& error) {
         // A file that cannot be read whole (a device that never ends) is no language file: the
         // owner shows its keys, and whoever started the program learns why.

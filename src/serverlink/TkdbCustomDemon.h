@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/TBabelfish2000.h"
 #include "platform/CommandLine.h"
 #include "platform/MessageWindow.h"
 #include "serverlink/EMentix.h"
@@ -18,7 +19,6 @@
 
 class NamedMutex;
 class QSocketNotifier;
-class TBabelfish2000;
 
 // The server link: a non-visual component that an application puts on its main window. It owns
 // the translation engine and loads the language file into it, keeps one instance of the program
@@ -57,7 +57,7 @@ public:
     TEntity OwnEntity;
 
     bool ServerDown() const { return FServerDown; }
-    TBabelfish2000* Babelfish() const { return FBabelfish.get(); }
+    TBabelfish2000& Babelfish() { return FBabelfish; }
 
     bool AutoTranslate() const { return FAutoTranslate; }
     void SetAutoTranslate(bool value) { FAutoTranslate = value; }
@@ -139,7 +139,7 @@ private:
     std::vector<std::unique_ptr<TMentixMessageStream>> FPendingReplies;
     std::vector<std::string> FParams;
     bool FServerDown = false;
-    std::unique_ptr<TBabelfish2000> FBabelfish;
+    TBabelfish2000 FBabelfish; // writes the generated language file, when that is on, as it goes
     bool FAutoTranslate = true;
     bool FMultiStart = false;
     bool FUseValdoraServer = true;

@@ -119,7 +119,7 @@ std::int32_t TkdbDemonClient::ExecuteProgram(const std::string& program, const s
         throw failure;
     if (!wait)
         return pid;
-    const auto waiter = ProcessWaiter::Open(static_cast<pid_t>(pid));
+    const auto waiter = ProcessWaiter::Open(pid);
     if (waiter == nullptr)
         throw failure;
     const std::optional<std::int32_t> exitCode = waiter->WaitForExitCode();

@@ -1,10 +1,7 @@
 #include "util/Stream.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 EReadError::EReadError() : EStreamError("Stream read error") {}
@@ -89,79 +86,4 @@ void TMemoryStream::SetSize(std::size_t size)
 {
     FData.resize(size);
     FPosition = std::min(FPosition, size);
-}
-
-TFileStream::TFileStream(const std::filesystem::path& path, Mode mode) : FPath(path.string())
-{
-    const int flags = mode == Mode::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
-    FFd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    if (FFd < 0) {
-        const char* what = mode == Mode::Read ? "Cannot open file \"" : "Cannot create file \"";
-        throw EFOpenError(what + path.string() + "\". " + std::strerror(errno));
-    }
-    FInOrder = ::lseek(FFd, 0, SEEK_CUR) < 0;
-}
-
-TFileStream::~TFileStream()
-{
-    if (FFd >= 0)
-        ::close(FFd);
-}
-
-std::size_t TFileStream::Read(void* buffer, std::size_t count)
-{
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(FFd, static_cast<char*>(buffer) + done, count - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break; // a failed read counts as the end of the stream
-        done += static_cast<std::size_t>(n);
-    }
-    FPosition += static_cast<std::int64_t>(done);
-    return done;
-}
-
-std::size_t TFileStream::Write(const void* buffer, std::size_t count)
-{
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(FFd, static_cast<const char*>(buffer) + done, count - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    FPosition += static_cast<std::int64_t>(done);
-    return done;
-}
-
-std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin)
-{
-    if (FInOrder)
-        return SeekInOrder(offset, origin);
-    const int whence =
-        origin == SeekOrigin::Begin ? SEEK_SET : (origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END);
-    const off_t result = ::lseek(FFd, static_cast<off_t>(offset), whence);
-    if (result < 0)
-        FailSeek(errno);
-    return static_cast<std::int64_t>(result);
-}
-
-std::int64_t TFileStream::SeekInOrder(std::int64_t offset, SeekOrigin origin) const
-{
-    // The end of a pipe is unknown until it has been read, so only a move relative to where the
-    // stream stands can be answered.
-    const bool stays = (origin == SeekOrigin::Current && offset == 0) ||
-                       (origin == SeekOrigin::Begin && offset == FPosition);
-    if (!stays)
-        FailSeek(ESPIPE);
-    return FPosition;
-}
-
-void TFileStream::FailSeek(int error) const
-{
-    throw EStreamError("Cannot seek in file \"" + FPath + "\". " + std::strerror(error));
 }

@@ -2,14 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 // Byte streams in the manner of the component library: a position, a size, raw reads that may
 // come up short, and checked reads and writes that raise on a short transfer. The translation
-// engine reads language files through them; the server link's messages are memory streams.
+// engine reads language files through them (the file stream lives in platform/TFileStream.h); the
+// server link's messages are memory streams.
 
 class EStreamError : public std::runtime_error
 {
@@ -24,11 +24,13 @@ public:
     EReadError();
 };
 
-// A checked write could not be completed: "Stream write error".
+// A checked write could not be completed: "Stream write error", or a text that names the file
+// and the system's reason when a file stream knows them.
 class EWriteError : public EStreamError
 {
 public:
     EWriteError();
+    explicit EWriteError(const std::string& what) : EStreamError(what) {}
 };
 
 // A file could not be opened or created; the message names the file and the system's reason.
@@ -89,38 +91,4 @@ public:
 private:
     std::string FData;
     std::size_t FPosition = 0;
-};
-
-// A file opened for reading, or created (replacing an existing one) for writing.
-//
-// A pipe, a FIFO or a terminal can only be read in order. Such a stream counts its position
-// itself: asking for it, and "moving" to where the stream already stands, work as for a disk
-// file, so a reader that starts by going to 0 reads it from its start; any other move raises
-// EStreamError naming the file, as does asking for its size.
-class TFileStream : public TStream
-{
-public:
-    enum class Mode
-    {
-        Read,
-        Create,
-    };
-    // Raises EFOpenError when the file cannot be opened or created.
-    TFileStream(const std::filesystem::path& path, Mode mode);
-    ~TFileStream() override;
-    TFileStream(const TFileStream&) = delete;
-    TFileStream& operator=(const TFileStream&) = delete;
-
-    std::size_t Read(void* buffer, std::size_t count) override;
-    std::size_t Write(const void* buffer, std::size_t count) override;
-    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
-
-private:
-    std::int64_t SeekInOrder(std::int64_t offset, SeekOrigin origin) const;
-    [[noreturn]] void FailSeek(int error) const;
-
-    int FFd = -1;
-    std::string FPath;
-    bool FInOrder = false;      // the file cannot seek
-    std::int64_t FPosition = 0; // bytes read and written: the position where the file cannot seek
 };

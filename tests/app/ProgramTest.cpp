@@ -235,7 +235,7 @@ TEST(Program, FailedStartsAreReportedAndEndWithExitCodeOne)
     const auto open = folder("open");
     std::filesystem::create_directory(open / "mentix");
     ::chmod((open / "mentix").c_str(), 0755);
-    expectOneLine(run("open", open, {}), "");
+    expectOneLine(run("open", open, {}), "is open to other users");
 
     // The server instance named by a value of a type that cannot name one.
     const auto typed = folder("typed");

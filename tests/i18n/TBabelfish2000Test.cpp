@@ -1,8 +1,8 @@
 #include "i18n/TBabelfish2000.h"
 
 #include "platform/ProgramPath.h"
+#include "platform/TFileStream.h"
 #include "support/TempDir.h"
-#include "util/Stream.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

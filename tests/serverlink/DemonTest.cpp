@@ -64,18 +64,20 @@ public:
         });
     }
 
+    // Whether a message arrived is checked on the client's side, by what the client makes of it.
     void Reply(WindowHandle to, const TMentixMessageStream& request, std::string_view payload)
     {
-        Send(FWindow.Handle(), to, mentix::dmReply, Block(request.Time, request.Date, payload));
+        static_cast<void>(
+            Send(FWindow.Handle(), to, mentix::dmReply, Block(request.Time, request.Date, payload)));
     }
     void SendMessage(WindowHandle to, std::uint32_t code)
     {
-        Send(FWindow.Handle(), to, code, Block(1, 1, ""));
+        static_cast<void>(Send(FWindow.Handle(), to, code, Block(1, 1, "")));
     }
     void SendQuit(WindowHandle to, std::uint8_t serverDown)
     {
-        Send(FWindow.Handle(), to, mentix::dmQuit,
-             Block(1, 1, std::string(1, static_cast<char>(serverDown))));
+        static_cast<void>(Send(FWindow.Handle(), to, mentix::dmQuit,
+                               Block(1, 1, std::string(1, static_cast<char>(serverDown)))));
     }
 
     std::vector<std::int32_t> Requests;

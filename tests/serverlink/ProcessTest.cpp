@@ -208,6 +208,16 @@ TEST_F(ServerLink, FolderValuesAreAbsoluteWithTheirSeparator)
     }
 }
 
+// Someone else may hold /tmp/mentix-UID; a user who then looks for the windows must learn where
+// they went.
+TEST_F(ServerLink, HelpNamesEveryPlaceOfTheMessageWindows)
+{
+    ChildGuard help({MENTIX_SERVER, "--help"}, Logs());
+    EXPECT_EQ(help.Wait(), 0);
+    for (const char* place : {"$XDG_RUNTIME_DIR/mentix", "/tmp/mentix-UID", "~/.cache/mentix-HOST"})
+        EXPECT_NE(help.Output().find(place), std::string::npos) << place << "\n" << help.Output();
+}
+
 TEST_F(ServerLink, OneServerPerInstanceText)
 {
     const auto other = StartServer({"--instance", "other"});

@@ -5,8 +5,8 @@
 #include "JsonText.h"
 
 #include "i18n/TBabelfish2000.h"
+#include "platform/TFileStream.h"
 #include "util/Cp1252.h"
-#include "util/Stream.h"
 
 #include <cstdio>
 #include <exception>

@@ -69,5 +69,5 @@ int RunItlTemplateCommand(const CommandArgs& args, int argc, char** argv)
     if (!failure.empty())
         return Fail(1, "itl template: " + failure);
 
-    return WriteGeneratedItlFile(*main.cliDemon()->Babelfish(), out, "itl template");
+    return WriteGeneratedItlFile(main.cliDemon()->Babelfish(), out, "itl template");
 }

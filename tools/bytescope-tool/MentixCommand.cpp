@@ -5,9 +5,9 @@
 #include "NumberArgument.h"
 
 #include "platform/CommandLine.h"
+#include "platform/TFileStream.h"
 #include "serverlink/TkdbDemonClient.h"
 #include "util/AsciiText.h"
-#include "util/Stream.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 #include "RenderOptions.h"
 
 #include "controls/dotmatrix/TRasterLab.h"
-#include "util/Stream.h"
+#include "platform/TFileStream.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -178,7 +178,7 @@ void TMentixServer::Execute(TMentixMessageStream& request, TMentixMessageStream&
     for (std::string& word : SplitShellWords(parameters))
         argv.push_back(std::move(word));
     int errorNumber = 0;
-    pid_t pid = program.empty() ? 0 : SpawnProgram(argv, errorNumber);
+    ProcessId pid = program.empty() ? 0 : SpawnProgram(argv, errorNumber);
     // The answer names the program only once somebody will reap it and record its end.
     if (pid > 0 && !FReaper.Watch(pid, wait)) {
         KillAndReap(pid);
@@ -230,7 +230,9 @@ void TMentixServer::AnnounceShutdown()
         quit.StampNow();
         quit.WriteByte(1);
         Log("quit -> " + std::to_string(handle));
-        Send(FWindow.Handle(), handle, mentix::dmQuit, quit.ToBlock());
+        // A program that is gone or refuses the quit has nothing left to be told.
+        if (Send(FWindow.Handle(), handle, mentix::dmQuit, quit.ToBlock()) != SendResult::Delivered)
+            Log("quit to " + std::to_string(handle) + " not delivered");
     }
 }
 
@@ -249,7 +251,11 @@ std::unique_ptr<TEntity> TMentixServer::FindEntityByHandle(std::uint32_t handle)
 void TMentixServer::SendTo(TEntity& entity, TMentixMessageStream& msg, TMentixMessageStream*)
 {
     msg.StampNow();
-    Send(FWindow.Handle(), entity.Handle, static_cast<std::uint32_t>(msg.Code), msg.ToBlock());
+    // The server waits for no reply, so an undelivered message only goes to the log.
+    if (Send(FWindow.Handle(), entity.Handle, static_cast<std::uint32_t>(msg.Code), msg.ToBlock()) !=
+        SendResult::Delivered)
+        Log("message " + std::to_string(msg.Code) + " to " + std::to_string(entity.Handle) +
+            " not delivered");
 }
 
 bool TMentixServer::IsWindowAlive(std::uint32_t handle) const

@@ -4,18 +4,13 @@
 #include "platform/MessageWindow.h"
 #include "platform/NamedMutex.h"
 #include "platform/PlatformError.h"
+#include "platform/StopRequest.h"
 #include "serverlink/MentixCodes.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <poll.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -44,26 +39,8 @@ const char* const kHelp =
     "The folder values \"ValdoraWorkArea\" (from --workarea or --value, the last one counts) and\n"
     "\"ValdoraHomeDir\" are answered as absolute folders ending in \"/\"; a relative folder is\n"
     "taken from the server's current folder.\n"
-    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID).\n";
-
-// The write end of the self-pipe and the number of stop signals so far; a signal handler can
-// reach nothing else.
-int gSignalPipe = -1;                        // NOLINT
-volatile std::sig_atomic_t gStopSignals = 0; // NOLINT
-
-// The first signal is passed to the main loop through the pipe. Telling the programs that the
-// server goes down may wait on a program that does not serve its window, and nothing but a
-// signal can get the server past that: so a second one ends the process right here.
-extern "C" void OnSignal(int)
-{
-    if (gStopSignals > 0)
-        ::_exit(0);
-    gStopSignals = 1;
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(gSignalPipe, &byte, 1);
-    errno = saved;
-}
+    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID; when that name is held\n"
+    "by another user or by anything but a private folder of ours, ~/.cache/mentix-HOST instead).\n";
 
 int Usage(const std::string& message)
 {
@@ -164,29 +141,6 @@ std::string ParseArguments(int argc, char** argv, ServerSettings& settings, bool
     return {};
 }
 
-bool InstallSignalPipe(int& readEnd)
-{
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    readEnd = fds[0];
-    gSignalPipe = fds[1];
-    struct sigaction action
-    {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaddset(&action.sa_mask, SIGTERM); // the handler counts: it must not run inside itself
-    sigaddset(&action.sa_mask, SIGINT);
-    action.sa_flags = SA_RESTART;
-    // A closed stderr (or a peer gone mid-write) must cost a failed write, not the server.
-    struct sigaction ignore
-    {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0 &&
-           ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
-}
-
 // Makes this the one server of its instance text for the life of the returned lock: clients
 // reach only one window of a class, so a second server would take some of them and leave the
 // others to the first. nullptr, with the reason told, when another server is there.
@@ -208,28 +162,14 @@ int Run(ServerSettings settings)
     const auto claim = ClaimInstance(settings.Instance);
     if (claim == nullptr)
         return 1;
-    int signalRead = -1;
-    if (!InstallSignalPipe(signalRead)) {
-        std::fprintf(stderr, "mentix-server: cannot watch for signals: %s\n", std::strerror(errno));
-        return 1;
-    }
+    // Watched before the server announces itself, so that no stop request finds it unprepared.
+    StopRequest stop;
     const bool verbose = settings.Verbose;
     TMentixServer server(std::move(settings));
     if (verbose)
         std::fprintf(stderr, "mentix-server: window %u ready\n", server.Handle());
-    for (;;) {
-        pollfd fds[2] = {{server.FileDescriptor(), POLLIN, 0}, {signalRead, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            std::fprintf(stderr, "mentix-server: poll: %s\n", std::strerror(errno));
-            return 1;
-        }
-        if (fds[1].revents != 0)
-            break;
-        if (fds[0].revents != 0)
-            server.ServePending();
-    }
+    while (stop.Wait(server.FileDescriptor()))
+        server.ServePending();
     server.AnnounceShutdown();
     if (verbose)
         std::fprintf(stderr, "mentix-server: going down\n");

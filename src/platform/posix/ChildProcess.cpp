@@ -13,14 +13,17 @@
 #include <sys/eventfd.h>
 #include <sys/wait.h>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
 
-std::string ExitRecordPath(pid_t pid)
+static_assert(std::is_same_v<pid_t, ProcessId>, "process ids travel in messages as 32-bit numbers");
+
+std::string ExitRecordPath(ProcessId pid)
 {
     return (RuntimeFolder() / ("exit-" + std::to_string(pid))).string();
 }
 
-pid_t SpawnProgram(const std::vector<std::string>& argv, int& errorNumber)
+ProcessId SpawnProgram(const std::vector<std::string>& argv, int& errorNumber)
 {
     const pid_t pid = SpawnArgv(argv, errorNumber);
     if (pid != 0)
@@ -28,7 +31,7 @@ pid_t SpawnProgram(const std::vector<std::string>& argv, int& errorNumber)
     return pid;
 }
 
-void KillAndReap(pid_t pid)
+void KillAndReap(ProcessId pid)
 {
     ::kill(pid, SIGKILL);
     int status = 0;
@@ -163,7 +166,7 @@ ChildReaper::~ChildReaper()
         FImpl->Thread.join();
 }
 
-bool ChildReaper::Watch(pid_t pid, bool recordExitCode)
+bool ChildReaper::Watch(ProcessId pid, bool recordExitCode)
 {
     if (!FImpl->WakeEvent.Valid())
         return false;

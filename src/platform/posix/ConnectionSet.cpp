@@ -47,7 +47,7 @@ void WatchAlways(int epoll, int fd)
     event.events = EPOLLIN;
     event.data.fd = fd;
     if (::epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &event) != 0)
-        throw PlatformError("Cannot watch a window's socket: " + LastErrorText(), errno);
+        throw PlatformError("Cannot watch a window's socket: " + LastErrorText());
 }
 
 } // namespace
@@ -57,7 +57,7 @@ ConnectionSet::ConnectionSet(int listening, std::uint32_t window)
       FTimer(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC))
 {
     if (!FEpoll.Valid() || !FTimer.Valid())
-        throw PlatformError("Cannot watch a window's socket: " + LastErrorText(), errno);
+        throw PlatformError("Cannot watch a window's socket: " + LastErrorText());
     WatchAlways(FEpoll.Get(), FListening);
     WatchAlways(FEpoll.Get(), FTimer.Get());
     Reserve(); // taken now, while descriptors are to be had

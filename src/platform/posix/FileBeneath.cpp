@@ -1,5 +1,6 @@
 #include "platform/FileBeneath.h"
 
+#include "FileIo.h"
 #include "UniqueFd.h"
 
 #include <cerrno>
@@ -117,16 +118,12 @@ std::optional<std::string> ReadRegular(int fd, std::size_t maxBytes)
     std::string bytes;
     char block[64 * 1024];
     for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            return bytes;
-        bytes.append(block, static_cast<std::size_t>(n));
+        const std::size_t n = ReadAll(fd, block);
+        bytes.append(block, n);
         if (bytes.size() > maxBytes)
             return std::nullopt; // it grew while we read
+        if (n < sizeof block)
+            return errno == 0 ? std::optional(std::move(bytes)) : std::nullopt;
     }
 }
 

@@ -136,16 +136,16 @@ UniqueFd ListeningSocket(const std::string& path)
         throw PlatformError("The runtime folder's path is too long for a socket: " + path);
     UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!fd.Valid())
-        throw PlatformError("Cannot create a socket: " + LastErrorText(), errno);
+        throw PlatformError("Cannot create a socket: " + LastErrorText());
     if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         if (errno == EADDRINUSE)
             return UniqueFd();
-        throw PlatformError("Cannot create the socket " + path + ": " + LastErrorText(), errno);
+        throw PlatformError("Cannot create the socket " + path + ": " + LastErrorText());
     }
     if (::listen(fd.Get(), SOMAXCONN) != 0) {
         const int error = errno;
         ::unlink(path.c_str());
-        throw PlatformError("Cannot listen on " + path + ": " + ErrorText(error), error);
+        throw PlatformError("Cannot listen on " + path + ": " + ErrorText(error));
     }
     return fd;
 }
@@ -158,9 +158,7 @@ void Register(MessageWindow::Impl& self)
         self.Handle = RandomNonZero32();
         const Creation created = CreateRecord(self.Folder, self.Handle, record, self.RecordLock);
         if (created == Creation::Failed) {
-            const int error = errno;
-            throw PlatformError("Cannot write the window record in " + self.Folder + ": " + ErrorText(error),
-                                error);
+            throw PlatformError("Cannot write the window record in " + self.Folder + ": " + LastErrorText());
         }
         if (created == Creation::Taken)
             continue;

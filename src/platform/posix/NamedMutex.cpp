@@ -39,12 +39,12 @@ std::unique_ptr<NamedMutex> NamedMutex::TryAcquire(std::string_view name)
     const std::string path = (RuntimeFolder() / ("mutex-" + EncodedName(name) + ".lock")).string();
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd.Valid())
-        throw PlatformError("Cannot open the lock file " + path + ": " + LastErrorText(), errno);
+        throw PlatformError("Cannot open the lock file " + path + ": " + LastErrorText());
     while (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK)
             return nullptr;
         if (errno != EINTR)
-            throw PlatformError("Cannot lock " + path + ": " + LastErrorText(), errno);
+            throw PlatformError("Cannot lock " + path + ": " + LastErrorText());
     }
     return std::unique_ptr<NamedMutex>(new NamedMutex(fd.Release(), RandomNonZero32()));
 }

@@ -46,7 +46,7 @@ bool Reaped(int pidfd)
 
 } // namespace
 
-std::unique_ptr<ProcessWaiter> ProcessWaiter::Open(pid_t pid)
+std::unique_ptr<ProcessWaiter> ProcessWaiter::Open(ProcessId pid)
 {
     if (pid <= 0)
         return nullptr;
