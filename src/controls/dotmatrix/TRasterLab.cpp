@@ -1,6 +1,7 @@
 #include "controls/dotmatrix/TRasterLab.h"
 
 #include "controls/dotmatrix/FontSampler.h"
+#include "controls/dotmatrix/TRasterLabAccessible.h"
 #include "controls/qt/ExceptionSink.h"
 #include "controls/qt/QtBridge.h"
 
@@ -46,6 +47,7 @@ std::string ClassNameOf(const QObject* object)
 
 TRasterLab::TRasterLab(QWidget* parent) : QWidget(parent)
 {
+    TRasterLabAccessible::Install();
     // Every pixel is painted, so Qt need not erase beneath the display first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(FModel.Width(), FModel.Height());
@@ -303,7 +305,10 @@ void TRasterLab::SetCharBlockMode(TRDBlockMode value)
 
 void TRasterLab::SetText(const std::string& value)
 {
-    Changed(Synced().SetText(value));
+    const bool changed = Synced().SetText(value);
+    if (changed)
+        TRasterLabAccessible::TextChanged(this);
+    Changed(changed);
 }
 
 void TRasterLab::SetScrollLoop(bool value)
