@@ -1,5 +1,6 @@
 #include "app/FormTools.h"
 
+#include "app/TBitBtn.h"
 #include "controls/qt/QtBridge.h"
 
 #include <QGuiApplication>
@@ -55,11 +56,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption,
 QPushButton* MakePictureButton(QWidget* parent, const char* name, const QIcon& icon, int iconSize,
                                const char* caption, const QRect& bounds)
 {
-    auto* button = new QPushButton(icon, QString::fromLatin1(caption), parent);
+    auto* button = new TBitBtn(icon, QString::fromLatin1(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setIconSize(QSize(iconSize, iconSize));
     button->setGeometry(bounds);
-    button->setAutoDefault(false);
     return button;
 }
 

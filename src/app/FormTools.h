@@ -30,8 +30,9 @@ void ApplyColor(QWidget* control, QPalette::ColorRole role, TColor color);
 QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& caption, Qt::Alignment alignment,
                   const QRect& bounds);
 
-// A button with a picture beside its caption (Info, Exit, OK). As the windows store them, none is
-// a default button, so a dialog does not press one when Enter is pressed elsewhere in it.
+// A button with a picture beside its caption (Info, Exit, OK): a TBitBtn. As the windows store
+// them, none is a default button, so a dialog does not press one when Enter is pressed elsewhere
+// in it; Return and Enter press the one that has the focus.
 QPushButton* MakePictureButton(QWidget* parent, const char* name, const QIcon& icon, int iconSize,
                                const char* caption, const QRect& bounds);
 

@@ -6,6 +6,7 @@
 #include "app/TMemo.h"
 #include "app/TPanel.h"
 #include "app/TRadioGroup.h"
+#include "app/TTrainerAccess.h"
 #include "controls/dotmatrix/TRasterLab.h"
 #include "controls/hyperlink/TUrlLab.h"
 #include "controls/qt/Guarded.h"
@@ -16,12 +17,16 @@
 #include "serverlink/TkdbDemonClient.h"
 #include "util/AsciiText.h"
 #include "util/BinText.h"
+#include "util/Cp1252.h"
+#include "util/Stream.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QToolButton>
 
@@ -156,6 +161,44 @@ QIcon ReadIcon(const std::string& path)
     return QIcon(QPixmap::fromImage(image));
 }
 
+// What a key typed on the window asks for, where the focused control has not used it.
+struct KeyAction
+{
+    enum Kind
+    {
+        None,
+        StepUp,
+        StepDown,
+        Jump,
+    };
+    Kind What = None;
+    std::uint8_t Code = 0;
+};
+
+KeyAction KeyActionOf(const QKeyEvent& event)
+{
+    // Ctrl, Alt and Meta make the shortcuts of the desktop and of other programs; AltGr, which
+    // some systems report as Ctrl+Alt, types characters.
+    const Qt::KeyboardModifiers held =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (held != Qt::NoModifier && held != (Qt::ControlModifier | Qt::AltModifier))
+        return {};
+    const QString text = event.text();
+    if (event.key() == Qt::Key_Plus || text == QLatin1StringView("+"))
+        return {KeyAction::StepUp};
+    if (event.key() == Qt::Key_Minus || text == QLatin1StringView("-"))
+        return {KeyAction::StepDown};
+    const QList<uint> characters = text.toUcs4();
+    if (characters.size() != 1)
+        return {};
+    const char32_t character = characters.front();
+    const bool control = character < 0x20 || (character >= 0x7F && character <= 0x9F);
+    const int code = control ? -1 : UnicodeToCp1252(character);
+    if (code < 0)
+        return {};
+    return {KeyAction::Jump, static_cast<std::uint8_t>(code)};
+}
+
 } // namespace
 
 TFrmMain::TFrmMain(const TFrmMainSetup& setup)
@@ -188,6 +231,12 @@ TFrmMain::TFrmMain(const TFrmMainSetup& setup)
     ApplyTabOrder({FBButInfo, FBButExit, FMMExplain, FRGB[0], FRGB[1], FRGB[3], FRGB[2], FRGB[4], FRGB[5],
                    FRGB[7], FRGB[6]});
     CreateServerLink(setup);
+
+    // After the window's texts are translated, so that the language table is loaded.
+    FAccess = std::make_unique<TTrainerAccess>(*FCliDemon->Babelfish());
+    FAccess->LabelControls(*this);
+    FAccess->ShowCode(*this);
+    CreateKeys();
 }
 
 TFrmMain::~TFrmMain() = default;
@@ -309,6 +358,37 @@ void TFrmMain::CreateServerLink(const TFrmMainSetup& setup)
     FCliDemon->Loaded();
 }
 
+// Window shortcuts come before the focused control, which would take Ctrl+arrow for its own
+// arrow key: a bit selector would move within itself, the memo would scroll.
+void TFrmMain::CreateKeys()
+{
+    auto* up = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up), this);
+    connect(up, &QShortcut::activated, this, [this] { Guarded([this] { SBPlusClick(FSBPlus); }); });
+    auto* down = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down), this);
+    connect(down, &QShortcut::activated, this, [this] { Guarded([this] { SBMinusClick(FSBMinus); }); });
+}
+
+// Keys reach the window when the focused control has not used them.
+void TFrmMain::keyPressEvent(QKeyEvent* event)
+{
+    const KeyAction action = KeyActionOf(*event);
+    switch (action.What) {
+    case KeyAction::None:
+        QWidget::keyPressEvent(event);
+        return;
+    case KeyAction::StepUp:
+        Guarded([this] { SBPlusClick(FSBPlus); });
+        break;
+    case KeyAction::StepDown:
+        Guarded([this] { SBMinusClick(FSBMinus); });
+        break;
+    case KeyAction::Jump:
+        Guarded([this, &action] { JumpTo(action.Code); });
+        break;
+    }
+    event->accept();
+}
+
 void TFrmMain::SBPlusClick(QObject*)
 {
     if (FCode < 255) {
@@ -345,7 +425,12 @@ void TFrmMain::SBSetCharClick(QObject* sender)
     // Every quick-set button carries one character; one without any has nothing to set.
     if (caption.empty())
         return;
-    FCode = static_cast<std::uint8_t>(caption.front());
+    JumpTo(static_cast<std::uint8_t>(caption.front()));
+}
+
+void TFrmMain::JumpTo(std::uint8_t code)
+{
+    FCode = code;
     UpdateDisplays();
 }
 
@@ -370,6 +455,8 @@ void TFrmMain::UpdateDisplays()
     FRLabAscii->SetText(std::string(1, static_cast<char>(FCode)));
     for (std::size_t bit = 0; bit < FRGB.size(); ++bit)
         FRGB[bit]->SetItemIndex((FCode >> bit) & 1);
+    if (FAccess != nullptr)
+        FAccess->ShowCode(*this);
 }
 
 void TFrmMain::showEvent(QShowEvent* event)

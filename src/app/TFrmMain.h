@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class QPushButton;
@@ -16,6 +17,7 @@ class TMemo;
 class TPanel;
 class TRadioGroup;
 class TRasterLab;
+class TTrainerAccess;
 
 // How the main window is built where it differs from its stored contents: tests change it, and
 // the screenshot run switches MultiStart on.
@@ -37,6 +39,11 @@ struct TFrmMainSetup
 // The trainer window. It holds one code value, FCode, and shows it as eight binary digits on
 // RLabBin, as the character on RLabAscii and as the eight bit selectors RGB0..RGB7. Every handler
 // that changes the code ends with UpdateDisplays.
+//
+// Keys reach the actions of the tool buttons, which take no focus: Ctrl+Up and Ctrl+Down step the
+// code wherever the focus is; + and - step it, and any other printable character jumps to its
+// Windows-1252 code, unless the focused control uses that key itself (Space presses a button,
+// the arrows move within a bit selector). Each key runs the handler that its button runs.
 class TFrmMain : public QWidget
 {
     Q_OBJECT
@@ -61,6 +68,9 @@ public:
     void FormShow();
     void SBSetCharClick(QObject* sender);
     void RGBitClick(QObject* sender);
+    // What a quick-set button does, for any code: the code becomes `code` and the window shows
+    // it, also when it was already so. A typed character runs it too.
+    void JumpTo(std::uint8_t code);
 
     TPanel* Panel1() const { return FPanel1; }
     QToolButton* SBPlus() const { return FSBPlus; }
@@ -83,18 +93,21 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateToolBar();
     void CreateDisplays();
     void CreateSelectors();
     void CreateServerLink(const TFrmMainSetup& setup);
+    void CreateKeys();
     QToolButton* MakeQuickSet(const char* name, const char* caption, int left);
     void LoadIcon(const std::string& iconName, const std::string& workArea);
     void UpdateDisplays();
 
     std::uint8_t FCode = 0;
     TFrmAbout* FAboutBox = nullptr;
+    std::unique_ptr<TTrainerAccess> FAccess;
 
     TPanel* FPanel1 = nullptr;
     QToolButton* FSBPlus = nullptr;

@@ -1,11 +1,15 @@
 #include "app/TRadioGroup.h"
 
+#include "app/TRadioGroupAccessible.h"
 #include "controls/qt/Guarded.h"
 
 #include <QEvent>
 #include <QRadioButton>
 
-TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent) {}
+TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent)
+{
+    TRadioGroupAccessible::Install();
+}
 
 void TRadioGroup::SetItemIndex(int index)
 {
@@ -14,6 +18,7 @@ void TRadioGroup::SetItemIndex(int index)
         return;
     FItemIndex = index;
     CheckButtons();
+    TRadioGroupAccessible::ItemChanged(this);
     if (OnClick)
         OnClick(this);
 }
@@ -42,8 +47,11 @@ void TRadioGroup::SetItems(const QStringList& items)
 // set their own group from recursing without end.
 void TRadioGroup::ButtonClicked(int index)
 {
+    const bool changed = index != FItemIndex;
     FItemIndex = index;
     UpdateTabStop();
+    if (changed)
+        TRadioGroupAccessible::ItemChanged(this);
     if (OnClick)
         OnClick(this);
 }

@@ -1,6 +1,7 @@
 #include "controls/dotmatrix/TRasterLab.h"
 
 #include "controls/dotmatrix/FontSampler.h"
+#include "controls/dotmatrix/TRasterLabAccessible.h"
 #include "controls/qt/Guarded.h"
 #include "controls/qt/QtBridge.h"
 
@@ -47,6 +48,7 @@ std::string ClassNameOf(const QObject* object)
 
 TRasterLab::TRasterLab(QWidget* parent) : QWidget(parent)
 {
+    TRasterLabAccessible::Install();
     // Every pixel is painted, so Qt need not erase beneath the display first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(FModel.Width(), FModel.Height());
@@ -297,7 +299,10 @@ void TRasterLab::SetCharBlockMode(TRDBlockMode value)
 
 void TRasterLab::SetText(const std::string& value)
 {
-    ResizeAndPaintIfChanged(Synced().SetText(value));
+    const bool changed = Synced().SetText(value);
+    if (changed)
+        TRasterLabAccessible::TextChanged(this);
+    ResizeAndPaintIfChanged(changed);
 }
 
 void TRasterLab::SetScrollLoop(bool value)
