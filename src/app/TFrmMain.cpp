@@ -233,7 +233,7 @@ TFrmMain::TFrmMain(const TFrmMainSetup& setup)
     CreateServerLink(setup);
 
     // After the window's texts are translated, so that the language table is loaded.
-    FAccess = std::make_unique<TTrainerAccess>(*FCliDemon->Babelfish());
+    FAccess = std::make_unique<TTrainerAccess>(FCliDemon->Babelfish());
     FAccess->LabelControls(*this);
     FAccess->ShowCode(*this);
     CreateKeys();

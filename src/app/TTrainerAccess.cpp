@@ -16,23 +16,6 @@
 
 namespace {
 
-// Lookups that are not gathered for a generated language file: on for as long as it lives.
-class QuietLookup
-{
-public:
-    explicit QuietLookup(TBabelfish2000& engine) : FEngine(engine), FGathering(engine.AutoCreateItlFile())
-    {
-        FEngine.SetAutoCreateItlFile(false);
-    }
-    ~QuietLookup() { FEngine.SetAutoCreateItlFile(FGathering); }
-    QuietLookup(const QuietLookup&) = delete;
-    QuietLookup& operator=(const QuietLookup&) = delete;
-
-private:
-    TBabelfish2000& FEngine;
-    bool FGathering;
-};
-
 std::string Formatted(const char* format, unsigned value)
 {
     char text[8];
@@ -54,7 +37,6 @@ TTrainerAccess::TTrainerAccess(TBabelfish2000& engine) : FEngine(engine) {}
 QString TTrainerAccess::Text(std::string_view key, std::initializer_list<std::string> params) const
 {
     const std::vector<std::string> values(params);
-    const QuietLookup quiet(FEngine);
     // A tooltip shows a plain line break; the language file's "\n" gives CR LF.
     return ToQString(FEngine.Translate(key, values)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }

@@ -255,8 +255,31 @@ TEST(Program, ItlTemplateListsEveryKeyInFirstMissedOrderWhateverLiesBesideTheToo
     TempDir dir;
     const auto runtime = PrivateRuntimeFolder(dir);
     std::string expected;
-    for (const char* key : {"ASCII Encoding", "Info", "Exit", "Binary", "ASCII", "Explain", "AppIconName",
-                            "HomePageURL", "$dlglanguage$", "About", "HomePage", "OK"})
+    // The stored texts of the main window, its tooltips and screen-reader texts, then the About box's.
+    for (const char* key : {"ASCII Encoding",
+                            "Info",
+                            "Exit",
+                            "Binary",
+                            "ASCII",
+                            "Explain",
+                            "Step down: code minus 1 (Ctrl+Down or -)",
+                            "Step down",
+                            "Step up: code plus 1 (Ctrl+Up or +)",
+                            "Step up",
+                            "Jump to <%1%>: code <%2%> (type <%1%>)",
+                            "Jump to <%1%>",
+                            "Bit <%1%>",
+                            "Counts <%1%> when it is 1",
+                            "Explanation",
+                            "The code in binary, bit 7 first",
+                            "<%1%>, code <%2%>",
+                            "<%1%>; decimal <%2%>, hexadecimal <%3%>, octal <%4%>",
+                            "AppIconName",
+                            "HomePageURL",
+                            "$dlglanguage$",
+                            "About",
+                            "HomePage",
+                            "OK"})
         expected += std::string("[") + key + "]=" + key + "|$$\r\n";
     // The built tool, and a copy with a language file of its own name beside it.
     const std::string copy = CopyOfProgram(BYTESCOPE_TOOL, dir.Path());
