@@ -1,9 +1,10 @@
 #include "platform/MessageWindow.h"
+#include "Peer.h"
 #include "PeerPattern.h"
-#include "PlatformTestSupport.h"
 #include "platform/PlatformError.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/posix/RuntimeFolderPlaces.h"
+#include "support/PrivateEnvironment.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -138,7 +139,7 @@ bool HungUp(int fd)
 
 TEST(RuntimeFolder, IsCreatedPrivateAndRefusedWhenOthersCanEnter)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     const auto folder = RuntimeFolder();
     EXPECT_EQ(folder.string(), runtime.Folder());
     struct stat info
@@ -152,15 +153,15 @@ TEST(RuntimeFolder, IsCreatedPrivateAndRefusedWhenOthersCanEnter)
     EXPECT_THROW(FindWindow("C", "N"), PlatformError);
 
     ::rmdir(runtime.Folder().c_str());
-    std::filesystem::create_directory(runtime.Base() / "elsewhere");
-    ::chmod((runtime.Base() / "elsewhere").c_str(), 0700);
-    std::filesystem::create_directory_symlink(runtime.Base() / "elsewhere", runtime.Folder());
+    std::filesystem::create_directory(runtime.Path() / "elsewhere");
+    ::chmod((runtime.Path() / "elsewhere").c_str(), 0700);
+    std::filesystem::create_directory_symlink(runtime.Path() / "elsewhere", runtime.Folder());
     EXPECT_THROW(RuntimeFolder(), PlatformError);
 }
 
 TEST(MessageWindow, RegistersFindsDeliversAndUnregisters)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received atA;
     Received atB;
     MessageWindow a("ClassA", "", Recorder(atA));
@@ -197,7 +198,7 @@ TEST(MessageWindow, RegistersFindsDeliversAndUnregisters)
 
 TEST(MessageWindow, AProcedureMayDestroyItsOwnWindow)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     MessageWindow sender("S", "");
     std::unique_ptr<MessageWindow> doomed;
     int calls = 0;
@@ -214,7 +215,7 @@ TEST(MessageWindow, AProcedureMayDestroyItsOwnWindow)
 
 TEST(MessageWindow, RefusesOversizedAndStalledMessages)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow window("C", "N", Recorder(got));
     EXPECT_EQ(Send(window.Handle(), window.Handle(), 1, std::string(kMaxMessageBytes + 1, 'x')),
@@ -258,7 +259,7 @@ TEST(MessageWindow, RefusesOversizedAndStalledMessages)
 
 TEST(MessageWindow, ReplyFromAnotherProcessArrivesInsideTheSend)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer echo({"echo", "EchoClass", "echo window"});
     const WindowHandle peerHandle = echo.ReadReadyHandle();
     ASSERT_NE(peerHandle, 0u);
@@ -284,7 +285,7 @@ TEST(MessageWindow, ReplyFromAnotherProcessArrivesInsideTheSend)
 
 TEST(MessageWindow, KilledPeersWindowIsNeverFoundAndItsFilesGo)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer echo({"echo", "Victim", ""});
     const WindowHandle handle = echo.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
@@ -304,7 +305,7 @@ TEST(MessageWindow, KilledPeersWindowIsNeverFoundAndItsFilesGo)
 
 TEST(MessageWindow, SendReturnsWhenTheDestinationDiesDuringTheRequest)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer hang({"hang", "Hang", ""});
     const WindowHandle handle = hang.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
@@ -322,7 +323,7 @@ TEST(MessageWindow, SendReturnsWhenTheDestinationDiesDuringTheRequest)
 
 TEST(MessageWindow, HaltedProcessFlushesItsOutputAndLeavesNoWindowFiles)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer halt({"halt"});
     EXPECT_EQ(halt.ReadToEnd(), "halting");
     const int status = halt.Wait();
@@ -336,7 +337,7 @@ TEST(MessageWindow, HaltedProcessFlushesItsOutputAndLeavesNoWindowFiles)
 
 TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow a("A", "", Recorder(got));
     MessageWindow b("B", "", [&](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
@@ -376,7 +377,7 @@ TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
 
 TEST(MessageWindow, RefusesBlocksWhoseMemoryFileIsNotWhatTheHeaderSays)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow window("C", "N", Recorder(got));
     const std::string block = PatternBytes(100, 4);
@@ -434,7 +435,7 @@ TEST(MessageWindow, RefusesBlocksWhoseMemoryFileIsNotWhatTheHeaderSays)
 
 TEST(MessageWindow, DeadWindowStaysDeadForConcurrentProbesAndIsRemovedOnlyUnderTheFolderLock)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer echo({"echo", "Victim", ""});
     const WindowHandle handle = echo.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
@@ -485,7 +486,7 @@ private:
 
 TEST(MessageWindow, AStoppedHolderOfTheFolderLockHoldsUpNoRegistrationAndNoProbe)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer victim({"echo", "Victim", ""});
     const WindowHandle dead = victim.ReadReadyHandle();
     ASSERT_NE(dead, 0u);
@@ -529,7 +530,7 @@ int BoundSocket(const std::string& path, bool listening)
 
 TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     MessageWindow live("Live", "");
     const std::string folder = runtime.Folder() + "/";
     // Killed before its record was linked: the record's temporary file, no longer locked.
@@ -557,7 +558,7 @@ TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
 
 TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow window("C", "N", Recorder(got));
     const int fd = RawConnect(runtime.Folder(), window.Handle());
@@ -591,7 +592,7 @@ TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
 
 TEST(MessageWindow, AProcessOutOfDescriptorsRefusesConnectionsInsteadOfLeavingThemPending)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer peer({"fdlimit", "Full", ""});
     const WindowHandle handle = peer.ReadReadyHandle();
     ASSERT_NE(handle, 0u);

@@ -1,38 +1,19 @@
-#include "PlatformTestSupport.h"
+#include "Peer.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
 extern char** environ;
-
-PrivateRuntime::PrivateRuntime()
-{
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    FHadValue = saved != nullptr;
-    FSaved = saved != nullptr ? saved : "";
-    ::chmod(FBase.Path().c_str(), 0700);
-    ::setenv("XDG_RUNTIME_DIR", FBase.Path().c_str(), 1);
-}
-
-PrivateRuntime::~PrivateRuntime()
-{
-    if (FHadValue)
-        ::setenv("XDG_RUNTIME_DIR", FSaved.c_str(), 1);
-    else
-        ::unsetenv("XDG_RUNTIME_DIR");
-}
 
 std::string PeerProgram()
 {

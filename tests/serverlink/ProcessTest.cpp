@@ -1,6 +1,9 @@
 // The server link between real processes: mentix-server, bytescope-tool mentix and
 // mentix-test-client, each in a private runtime folder.
-#include "ServerlinkTestSupport.h"
+#include "support/ChildGuard.h"
+#include "support/PrivateEnvironment.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,145 @@
+#include "support/ChildGuard.h"
+
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <string_view>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+std::atomic<int> gChildCounter{0};
+
+std::vector<char*> EnvironmentWithout(const std::vector<std::string>& names)
+{
+    std::vector<char*> kept;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view variable(*entry);
+        const bool dropped = std::any_of(names.begin(), names.end(), [variable](const std::string& name) {
+            return variable.size() > name.size() && variable.starts_with(name) &&
+                   variable[name.size()] == '=';
+        });
+        if (!dropped)
+            kept.push_back(*entry);
+    }
+    kept.push_back(nullptr);
+    return kept;
+}
+
+} // namespace
+
+ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
+                       const std::filesystem::path& workingFolder,
+                       const std::vector<std::string>& withoutVariables)
+{
+    const int n = ++gChildCounter;
+    FOut = outputFolder / ("child-" + std::to_string(n) + ".out");
+    FErr = outputFolder / ("child-" + std::to_string(n) + ".err");
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[0], 0);
+    posix_spawn_file_actions_addopen(&actions, 1, FOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, FErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> environment = EnvironmentWithout(withoutVariables);
+    const int error = ::posix_spawn(&FPid, args[0], &actions, nullptr, args.data(), environment.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[0]);
+    FInput = pipeFds[1];
+    if (error != 0) {
+        ::close(FInput);
+        throw std::runtime_error("cannot start " + argv[0]);
+    }
+}
+
+ChildGuard::~ChildGuard()
+{
+    CloseInput();
+    if (!FReaped) {
+        ::kill(FPid, SIGKILL);
+        Reap(true);
+    }
+}
+
+bool ChildGuard::Reap(bool block)
+{
+    if (FReaped)
+        return true;
+    int status = 0;
+    pid_t result;
+    do {
+        result = ::waitpid(FPid, &status, block ? 0 : WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result == FPid) {
+        FReaped = true;
+        FStatus = status;
+    }
+    return FReaped;
+}
+
+bool ChildGuard::Running()
+{
+    return !Reap(false);
+}
+
+void ChildGuard::WriteInput(const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (FInput >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(FInput, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw std::runtime_error("cannot write to the program's input");
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void ChildGuard::CloseInput()
+{
+    if (FInput >= 0) {
+        ::close(FInput);
+        FInput = -1;
+    }
+}
+
+void ChildGuard::Signal(int signalNumber)
+{
+    if (!FReaped)
+        ::kill(FPid, signalNumber);
+}
+
+int ChildGuard::Wait()
+{
+    if (!WaitFor([this] { return !Running(); }))
+        return -1;
+    return WIFEXITED(FStatus) ? WEXITSTATUS(FStatus) : -1;
+}
+
+std::string ChildGuard::Output() const
+{
+    return ReadFileBytes(FOut);
+}
+
+std::string ChildGuard::Errors() const
+{
+    return ReadFileBytes(FErr);
+}
