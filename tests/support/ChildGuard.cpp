@@ -2,6 +2,7 @@
 
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
+#include "support/WriteAll.h"
 
 #include <algorithm>
 #include <atomic>
@@ -102,15 +103,8 @@ bool ChildGuard::Running()
 
 void ChildGuard::WriteInput(const std::string& bytes)
 {
-    std::size_t done = 0;
-    while (FInput >= 0 && done < bytes.size()) {
-        const ssize_t n = ::write(FInput, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw std::runtime_error("cannot write to the program's input");
-        done += static_cast<std::size_t>(n);
-    }
+    if (!WriteAll(FInput, bytes))
+        throw std::runtime_error("cannot write to the program's input");
 }
 
 void ChildGuard::CloseInput()
