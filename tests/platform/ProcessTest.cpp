@@ -3,6 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/LastError.h"
 #include "platform/ProcessWait.h"
+#include "support/MappingCount.h"
 #include "support/PrivateEnvironment.h"
 #include "support/WaitFor.h"
 
@@ -18,15 +19,6 @@
 #include <vector>
 
 namespace {
-
-int MappingCount()
-{
-    std::ifstream maps("/proc/self/maps");
-    int lines = 0;
-    for (std::string line; std::getline(maps, line);)
-        ++lines;
-    return lines;
-}
 
 int ThreadCount()
 {
