@@ -59,22 +59,34 @@ TEST(ItlCommand, PipesAndDevicesLoadOrFailWithOneLine)
 {
     TempDir dir;
     const std::string file = "[OK]=Okay|$$\r\n[Exit]=Ende|$$";
+    struct TCase
+    {
+        const char* What;
+        std::vector<std::string> Args;
+        std::optional<std::string> Input;
+        int ExitCode;
+        std::string Out;
+        std::optional<std::string> Err;
+    };
     const std::string dumped =
         "{\"key\": \"ok\", \"text\": \"Okay\"}\n{\"key\": \"exit\", \"text\": \"Ende\"}\n";
-    TRun run = RunTool(dir.Path(), {"dump", "/dev/stdin"}, file);
-    EXPECT_EQ(run.ExitCode, 0) << run.Err;
-    EXPECT_EQ(run.Out, dumped);
-    run = RunTool(dir.Path(), {"lookup", "/dev/stdin", "exit"}, file);
-    EXPECT_EQ(run.Out, "\"Ende\"\n");
-
-    run = RunTool(dir.Path(), {"dump", "/dev/null"});
-    EXPECT_EQ(run.ExitCode, 0) << run.Err;
-    EXPECT_EQ(run.Out, "");
-    // A device that never ends is cut off with a reason, not read until memory runs out.
-    run = RunTool(dir.Path(), {"dump", "/dev/zero"});
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Err, "bytescope-tool: itl: /dev/zero: The language file is larger than 64 MiB\n");
-    EXPECT_EQ(run.Out, "");
+    const std::string tooLarge = "bytescope-tool: itl: /dev/zero: The language file is larger than 64 MiB\n";
+    const std::nullopt_t none = std::nullopt;
+    const TCase cases[] = {
+        {"a pipe is dumped", {"dump", "/dev/stdin"}, file, 0, dumped, none},
+        {"a pipe is looked up", {"lookup", "/dev/stdin", "exit"}, file, 0, "\"Ende\"\n", none},
+        {"an empty device", {"dump", "/dev/null"}, none, 0, "", none},
+        // Cut off with a reason, not read until memory runs out.
+        {"a device that never ends", {"dump", "/dev/zero"}, none, 1, "", tooLarge},
+    };
+    for (const TCase& c : cases) {
+        const TRun run = RunTool(dir.Path(), c.Args, c.Input);
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << c.What << ": " << run.Err;
+        EXPECT_EQ(run.Out, c.Out) << c.What;
+        if (c.Err.has_value()) {
+            EXPECT_EQ(run.Err, *c.Err) << c.What;
+        }
+    }
 }
 
 TEST(ItlCommand, LookupTakesUtf8KeysAndParameters)
