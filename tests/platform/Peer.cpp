@@ -1,6 +1,6 @@
 #include "Peer.h"
 
-#include "support/WriteAll.h"
+#include "support/WriteToChild.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +110,7 @@ std::string Peer::ReadToEnd()
 void Peer::WriteLine(const std::string& line)
 {
     // A peer that has died shows in what it answers (nothing), which the test checks.
-    WriteAll(FInput, line + "\n");
+    WriteToChild(FInput, line + "\n");
 }
 
 void Peer::CloseInput()

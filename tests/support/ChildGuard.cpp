@@ -2,7 +2,7 @@
 
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
-#include "support/WriteAll.h"
+#include "support/WriteToChild.h"
 
 #include <algorithm>
 #include <atomic>
@@ -103,7 +103,7 @@ bool ChildGuard::Running()
 
 void ChildGuard::WriteInput(const std::string& bytes)
 {
-    if (!WriteAll(FInput, bytes))
+    if (!WriteToChild(FInput, bytes))
         throw std::runtime_error("cannot write to the program's input");
 }
 
