@@ -54,6 +54,13 @@ void ExpectRecord(int code, int first, int last, std::initializer_list<int> rows
         EXPECT_EQ(g.Rows[r++], row) << "code " << code << " row " << r - 1;
 }
 
+// A plain letter and the codes of its accented forms.
+struct TFamily
+{
+    int Base;
+    std::initializer_list<int> Codes;
+};
+
 } // namespace
 
 TEST(DefaultGlyphs, HoldsTheDocumentedRecordsByteForByte)
@@ -136,11 +143,6 @@ TEST(DefaultGlyphs, CapitalsAndDigitsStandOnTheBaseLine)
 
 TEST(DefaultGlyphs, AccentedCapitalsCarryTheAccentInRowZero)
 {
-    struct TFamily
-    {
-        int Base;
-        std::initializer_list<int> Codes;
-    };
     const TFamily families[] = {
         {'A', {192, 193, 194, 195, 196, 197}},
         {'E', {200, 201, 202, 203}},
@@ -193,11 +195,6 @@ TEST(DefaultGlyphs, SmallLettersKeepToTheirZones)
 
 TEST(DefaultGlyphs, AccentedSmallLettersAreThePlainLetterUnderAnAccent)
 {
-    struct TFamily
-    {
-        int Base;
-        std::initializer_list<int> Codes;
-    };
     const TFamily families[] = {
         {'a', {224, 225, 226, 227, 228, 229}},
         {'e', {232, 233, 234, 235}},

@@ -287,6 +287,17 @@ void WriteProgram(const std::filesystem::path& path, const std::string& body, mo
     ::chmod(path.c_str(), mode);
 }
 
+// A shell program that prints with `printfArguments` into `out`; through a temporary file, so that
+// WaitForFile never reads half an answer.
+void WriteRecorder(const std::filesystem::path& path, const std::filesystem::path& out,
+                   const std::string& printfArguments)
+{
+    WriteProgram(path,
+                 "#!/bin/sh\nprintf " + printfArguments + " > \"$0.tmp\" && mv \"$0.tmp\" '" + out.string() +
+                     "'\n",
+                 0755);
+}
+
 std::string WaitForFile(const std::filesystem::path& path)
 {
     // Waits for the started program to write its answer; the bound only keeps a broken test finite.
@@ -302,9 +313,7 @@ TEST(TUrlLab, RealProgramsStartWithTheirWordsOrGiveTheShellCodes)
 {
     TempDir dir;
     const auto out = dir / "args.txt";
-    WriteProgram(dir / "tool.exe",
-                 "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" '" + out.string() + "'\n",
-                 0755);
+    WriteRecorder(dir / "tool.exe", out, "'%s|' \"$@\"");
     WriteProgram(dir / "locked.exe", "#!/bin/sh\nexit 0\n", 0644);
     WriteProgram(dir / "garbage.exe", "this is no program\n", 0755);
 
@@ -330,9 +339,7 @@ TEST(TUrlLab, WebAddressGoesToTheDesktopsOpener)
 {
     TempDir dir;
     const auto out = dir / "opened.txt";
-    WriteProgram(dir / "opener",
-                 "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" '" + out.string() + "'\n",
-                 0755);
+    WriteRecorder(dir / "opener", out, "'%s' \"$1\"");
     qputenv("BYTESCOPE_URL_OPENER", QByteArray::fromStdString((dir / "opener").string()));
     TUrlLab label;
     label.SetURL("Http://example.org/a b");

@@ -1,15 +1,16 @@
 #include "platform/MessageWindow.h"
+#include "Peer.h"
 #include "PeerPattern.h"
-#include "PlatformTestSupport.h"
+#include "RawWire.h"
 #include "platform/PlatformError.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/posix/RuntimeFolderPlaces.h"
+#include "support/PrivateEnvironment.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -17,10 +18,8 @@
 #include <memory>
 #include <poll.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -42,80 +41,6 @@ WindowProcedure Recorder(Received& into)
     };
 }
 
-std::string HexName(WindowHandle handle)
-{
-    char text[9];
-    std::snprintf(text, sizeof text, "%08x", handle);
-    return text;
-}
-
-// A raw connection to a window's socket, for peers that misbehave on purpose.
-int RawConnect(const std::string& folder, WindowHandle handle)
-{
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path = folder + "/" + HexName(handle) + ".sock";
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-std::string Header(std::uint32_t from, std::uint32_t to, std::uint32_t word, std::uint32_t length)
-{
-    std::string header;
-    for (const std::uint32_t value : {0x3146584Du, from, to, word, length})
-        for (int i = 0; i < 4; ++i)
-            header += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return header;
-}
-
-// The header of a message whose block is in a memory file, sent with `fd` attached.
-bool SendSharedFrame(int socket, const std::string& header, int fd)
-{
-    iovec part{const_cast<char*>(header.data()), header.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* item = CMSG_FIRSTHDR(&message);
-    item->cmsg_level = SOL_SOCKET;
-    item->cmsg_type = SCM_RIGHTS;
-    item->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(item), &fd, sizeof fd);
-    return ::sendmsg(socket, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(header.size());
-}
-
-int MemoryFile(const std::string& bytes, bool sealed)
-{
-    const int fd = ::memfd_create("test", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-        return -1;
-    if (sealed)
-        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
-    return fd;
-}
-
-std::size_t OpenDescriptors()
-{
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
-
-std::string Shared(std::uint32_t from, std::uint32_t to, std::uint32_t word, std::uint32_t length)
-{
-    std::string header = Header(from, to, word, length);
-    header[3] = 'D'; // "MXFD": the block is in the attached memory file
-    return header;
-}
-
 // Serves `window` as an event loop would until `done` says so (or a generous safety net, not a
 // timing check, runs out).
 void ServeUntil(MessageWindow& window, const std::function<bool()>& done)
@@ -127,18 +52,11 @@ void ServeUntil(MessageWindow& window, const std::function<bool()>& done)
     }
 }
 
-// Whether the other end has closed the connection without a byte of answer.
-bool HungUp(int fd)
-{
-    char answer = 0;
-    return ::recv(fd, &answer, 1, MSG_DONTWAIT) == 0;
-}
-
 } // namespace
 
 TEST(RuntimeFolder, IsCreatedPrivateAndRefusedWhenOthersCanEnter)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     const auto folder = RuntimeFolder();
     EXPECT_EQ(folder.string(), runtime.Folder());
     struct stat info
@@ -152,15 +70,15 @@ TEST(RuntimeFolder, IsCreatedPrivateAndRefusedWhenOthersCanEnter)
     EXPECT_THROW(FindWindow("C", "N"), PlatformError);
 
     ::rmdir(runtime.Folder().c_str());
-    std::filesystem::create_directory(runtime.Base() / "elsewhere");
-    ::chmod((runtime.Base() / "elsewhere").c_str(), 0700);
-    std::filesystem::create_directory_symlink(runtime.Base() / "elsewhere", runtime.Folder());
+    std::filesystem::create_directory(runtime.Path() / "elsewhere");
+    ::chmod((runtime.Path() / "elsewhere").c_str(), 0700);
+    std::filesystem::create_directory_symlink(runtime.Path() / "elsewhere", runtime.Folder());
     EXPECT_THROW(RuntimeFolder(), PlatformError);
 }
 
 TEST(MessageWindow, RegistersFindsDeliversAndUnregisters)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received atA;
     Received atB;
     MessageWindow a("ClassA", "", Recorder(atA));
@@ -191,13 +109,13 @@ TEST(MessageWindow, RegistersFindsDeliversAndUnregisters)
     EXPECT_EQ(FindWindow("ClassB", "Name B"), 0u);
     EXPECT_EQ(Send(a.Handle(), gone, 1, "x"), SendResult::NoSuchWindow);
     EXPECT_EQ(Send(a.Handle(), 0, 1, "x"), SendResult::NoSuchWindow);
-    EXPECT_FALSE(std::filesystem::exists(runtime.Folder() + "/" + HexName(gone) + ".win"));
-    EXPECT_FALSE(std::filesystem::exists(runtime.Folder() + "/" + HexName(gone) + ".sock"));
+    EXPECT_FALSE(std::filesystem::exists(WindowFile(runtime.Folder(), gone, ".win")));
+    EXPECT_FALSE(std::filesystem::exists(WindowFile(runtime.Folder(), gone, ".sock")));
 }
 
 TEST(MessageWindow, AProcedureMayDestroyItsOwnWindow)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     MessageWindow sender("S", "");
     std::unique_ptr<MessageWindow> doomed;
     int calls = 0;
@@ -214,7 +132,7 @@ TEST(MessageWindow, AProcedureMayDestroyItsOwnWindow)
 
 TEST(MessageWindow, RefusesOversizedAndStalledMessages)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow window("C", "N", Recorder(got));
     EXPECT_EQ(Send(window.Handle(), window.Handle(), 1, std::string(kMaxMessageBytes + 1, 'x')),
@@ -224,7 +142,7 @@ TEST(MessageWindow, RefusesOversizedAndStalledMessages)
     int fd = RawConnect(runtime.Folder(), window.Handle());
     ASSERT_GE(fd, 0);
     const std::string big = Header(1, window.Handle(), 7, kMaxMessageBytes + 1);
-    ASSERT_EQ(::send(fd, big.data(), big.size(), MSG_NOSIGNAL), static_cast<ssize_t>(big.size()));
+    ASSERT_TRUE(SendAll(fd, big));
     window.ServePending();
     EXPECT_TRUE(HungUp(fd));
     ::close(fd);
@@ -234,14 +152,13 @@ TEST(MessageWindow, RefusesOversizedAndStalledMessages)
     fd = RawConnect(runtime.Folder(), window.Handle());
     ASSERT_GE(fd, 0);
     const std::string part = Header(1, window.Handle(), 7, 10) + "abc";
-    ASSERT_EQ(::send(fd, part.data(), part.size(), MSG_NOSIGNAL), static_cast<ssize_t>(part.size()));
+    ASSERT_TRUE(SendAll(fd, part));
     const int other = RawConnect(runtime.Folder(), window.Handle());
     ASSERT_GE(other, 0);
     const std::string whole = Header(2, window.Handle(), 3, 9) + "meanwhile";
-    ASSERT_EQ(::send(other, whole.data(), whole.size(), MSG_NOSIGNAL), static_cast<ssize_t>(whole.size()));
+    ASSERT_TRUE(SendAll(other, whole));
     window.ServePending();
-    char answer = 0;
-    EXPECT_EQ(::recv(other, &answer, 1, 0), 1);
+    EXPECT_TRUE(Acknowledged(other));
     ::close(other);
     EXPECT_EQ(got.Bytes, "meanwhile");
     EXPECT_FALSE(HungUp(fd));
@@ -258,7 +175,7 @@ TEST(MessageWindow, RefusesOversizedAndStalledMessages)
 
 TEST(MessageWindow, ReplyFromAnotherProcessArrivesInsideTheSend)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer echo({"echo", "EchoClass", "echo window"});
     const WindowHandle peerHandle = echo.ReadReadyHandle();
     ASSERT_NE(peerHandle, 0u);
@@ -284,12 +201,12 @@ TEST(MessageWindow, ReplyFromAnotherProcessArrivesInsideTheSend)
 
 TEST(MessageWindow, KilledPeersWindowIsNeverFoundAndItsFilesGo)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer echo({"echo", "Victim", ""});
     const WindowHandle handle = echo.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
-    const std::string record = runtime.Folder() + "/" + HexName(handle) + ".win";
-    const std::string socket = runtime.Folder() + "/" + HexName(handle) + ".sock";
+    const std::string record = WindowFile(runtime.Folder(), handle, ".win");
+    const std::string socket = WindowFile(runtime.Folder(), handle, ".sock");
     ASSERT_TRUE(std::filesystem::exists(record));
 
     echo.Kill();
@@ -304,7 +221,7 @@ TEST(MessageWindow, KilledPeersWindowIsNeverFoundAndItsFilesGo)
 
 TEST(MessageWindow, SendReturnsWhenTheDestinationDiesDuringTheRequest)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer hang({"hang", "Hang", ""});
     const WindowHandle handle = hang.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
@@ -322,7 +239,7 @@ TEST(MessageWindow, SendReturnsWhenTheDestinationDiesDuringTheRequest)
 
 TEST(MessageWindow, HaltedProcessFlushesItsOutputAndLeavesNoWindowFiles)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer halt({"halt"});
     EXPECT_EQ(halt.ReadToEnd(), "halting");
     const int status = halt.Wait();
@@ -336,7 +253,7 @@ TEST(MessageWindow, HaltedProcessFlushesItsOutputAndLeavesNoWindowFiles)
 
 TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow a("A", "", Recorder(got));
     MessageWindow b("B", "", [&](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
@@ -376,55 +293,58 @@ TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
 
 TEST(MessageWindow, RefusesBlocksWhoseMemoryFileIsNotWhatTheHeaderSays)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow window("C", "N", Recorder(got));
     const std::string block = PatternBytes(100, 4);
     const std::size_t before = OpenDescriptors();
+    enum class Attached
+    {
+        Nothing,
+        SealedFile,
+        OpenFile // could change while it is read
+    };
     struct Forgery
     {
+        const char* What;
         std::string Header;
-        int File;
+        Attached File;
     };
     const Forgery forgeries[] = {
-        {Shared(1, window.Handle(), 7, 101), MemoryFile(block, true)},  // file shorter than announced
-        {Shared(1, window.Handle(), 7, 99), MemoryFile(block, true)},   // file longer than announced
-        {Shared(1, window.Handle(), 7, 100), MemoryFile(block, false)}, // could change while read
-        {Header(1, window.Handle(), 7, 100), MemoryFile(block, true)},  // inline frame with a file
-        {Shared(1, window.Handle(), 7, kMaxMessageBytes + 1), MemoryFile(block, true)},
+        {"file shorter than announced", Shared(1, window.Handle(), 7, 101), Attached::SealedFile},
+        {"file longer than announced", Shared(1, window.Handle(), 7, 99), Attached::SealedFile},
+        {"file not sealed", Shared(1, window.Handle(), 7, 100), Attached::OpenFile},
+        {"inline frame with a file", Header(1, window.Handle(), 7, 100), Attached::SealedFile},
+        {"oversized", Shared(1, window.Handle(), 7, kMaxMessageBytes + 1), Attached::SealedFile},
+        {"shared frame without its file", Shared(1, window.Handle(), 7, 100), Attached::Nothing},
     };
     for (const Forgery& forgery : forgeries) {
         const int fd = RawConnect(runtime.Folder(), window.Handle());
-        ASSERT_GE(fd, 0);
-        ASSERT_GE(forgery.File, 0);
-        EXPECT_TRUE(SendSharedFrame(fd, forgery.Header, forgery.File));
-        ::close(forgery.File);
+        ASSERT_GE(fd, 0) << forgery.What;
+        if (forgery.File == Attached::Nothing) {
+            ASSERT_TRUE(SendAll(fd, forgery.Header)) << forgery.What;
+        } else {
+            const int file = MemoryFile(block, forgery.File == Attached::SealedFile);
+            ASSERT_GE(file, 0) << forgery.What;
+            EXPECT_TRUE(SendWithFile(fd, forgery.Header, file)) << forgery.What;
+            ::close(file);
+        }
         window.ServePending();
-        char answer = 0;
-        EXPECT_EQ(::recv(fd, &answer, 1, 0), 0);
+        EXPECT_TRUE(ClosedWithoutAnswer(fd)) << forgery.What;
         ::close(fd);
     }
-    // A shared frame without its file.
-    int fd = RawConnect(runtime.Folder(), window.Handle());
-    ASSERT_GE(fd, 0);
-    const std::string bare = Shared(1, window.Handle(), 7, 100);
-    ASSERT_EQ(::send(fd, bare.data(), bare.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bare.size()));
-    window.ServePending();
-    char answer = 0;
-    EXPECT_EQ(::recv(fd, &answer, 1, 0), 0);
-    ::close(fd);
     EXPECT_EQ(got.Count, 0);
     // Every file that came with a refused frame was closed.
     EXPECT_EQ(OpenDescriptors(), before);
 
     // A frame that is what it claims is served.
-    fd = RawConnect(runtime.Folder(), window.Handle());
+    const int fd = RawConnect(runtime.Folder(), window.Handle());
     ASSERT_GE(fd, 0);
     const int file = MemoryFile(block, true);
-    EXPECT_TRUE(SendSharedFrame(fd, Shared(5, window.Handle(), 7, 100), file));
+    EXPECT_TRUE(SendWithFile(fd, Shared(5, window.Handle(), 7, 100), file));
     ::close(file);
     window.ServePending();
-    EXPECT_EQ(::recv(fd, &answer, 1, 0), 1);
+    EXPECT_TRUE(Acknowledged(fd));
     ::close(fd);
     EXPECT_EQ(got.Count, 1);
     EXPECT_EQ(got.Sender, 5u);
@@ -434,11 +354,11 @@ TEST(MessageWindow, RefusesBlocksWhoseMemoryFileIsNotWhatTheHeaderSays)
 
 TEST(MessageWindow, DeadWindowStaysDeadForConcurrentProbesAndIsRemovedOnlyUnderTheFolderLock)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer echo({"echo", "Victim", ""});
     const WindowHandle handle = echo.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
-    const std::string record = runtime.Folder() + "/" + HexName(handle) + ".win";
+    const std::string record = WindowFile(runtime.Folder(), handle, ".win");
     echo.Kill();
 
     // Another probe holds its lock on the dead record at the same moment.
@@ -485,12 +405,12 @@ private:
 
 TEST(MessageWindow, AStoppedHolderOfTheFolderLockHoldsUpNoRegistrationAndNoProbe)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer victim({"echo", "Victim", ""});
     const WindowHandle dead = victim.ReadReadyHandle();
     ASSERT_NE(dead, 0u);
     victim.Kill();
-    const std::string deadRecord = runtime.Folder() + "/" + HexName(dead) + ".win";
+    const std::string deadRecord = WindowFile(runtime.Folder(), dead, ".win");
 
     HeldFolderLock held(runtime.Folder());
     // Another process registers (where it used to wait for the lock for ever), and is found.
@@ -508,28 +428,12 @@ TEST(MessageWindow, AStoppedHolderOfTheFolderLockHoldsUpNoRegistrationAndNoProbe
     held.Release();
     EXPECT_EQ(FindWindow("Victim", ""), 0u);
     EXPECT_FALSE(std::filesystem::exists(deadRecord));
-    EXPECT_FALSE(std::filesystem::exists(runtime.Folder() + "/" + HexName(dead) + ".sock"));
-}
-
-// A socket file at `path`; listening when asked, otherwise closed at once (its process "died").
-int BoundSocket(const std::string& path, bool listening)
-{
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
-    if (listening) {
-        EXPECT_EQ(::listen(fd, 4), 0);
-        return fd;
-    }
-    ::close(fd);
-    return -1;
+    EXPECT_FALSE(std::filesystem::exists(WindowFile(runtime.Folder(), dead, ".sock")));
 }
 
 TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     MessageWindow live("Live", "");
     const std::string folder = runtime.Folder() + "/";
     // Killed before its record was linked: the record's temporary file, no longer locked.
@@ -548,8 +452,8 @@ TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
     EXPECT_TRUE(std::filesystem::exists(folder + "0000abce.win.tmp"));
     EXPECT_FALSE(std::filesystem::exists(folder + "0000abcf.sock"));
     EXPECT_TRUE(std::filesystem::exists(folder + "0000abd0.sock"));
-    EXPECT_TRUE(std::filesystem::exists(folder + HexName(live.Handle()) + ".win"));
-    EXPECT_TRUE(std::filesystem::exists(folder + HexName(live.Handle()) + ".sock"));
+    EXPECT_TRUE(std::filesystem::exists(WindowFile(runtime.Folder(), live.Handle(), ".win")));
+    EXPECT_TRUE(std::filesystem::exists(WindowFile(runtime.Folder(), live.Handle(), ".sock")));
     EXPECT_TRUE(IsWindow(live.Handle()));
     ::close(writing);
     ::close(listening);
@@ -557,7 +461,7 @@ TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
 
 TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Received got;
     MessageWindow window("C", "N", Recorder(got));
     const int fd = RawConnect(runtime.Folder(), window.Handle());
@@ -591,7 +495,7 @@ TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
 
 TEST(MessageWindow, AProcessOutOfDescriptorsRefusesConnectionsInsteadOfLeavingThemPending)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     Peer peer({"fdlimit", "Full", ""});
     const WindowHandle handle = peer.ReadReadyHandle();
     ASSERT_NE(handle, 0u);

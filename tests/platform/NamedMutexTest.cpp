@@ -1,12 +1,13 @@
 #include "platform/NamedMutex.h"
-#include "PlatformTestSupport.h"
+#include "Peer.h"
+#include "support/PrivateEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 
 TEST(NamedMutex, OneHolderAtATimeAndTheLockDiesWithItsHolder)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     auto first = NamedMutex::TryAcquire("MX_bytescope");
     ASSERT_NE(first, nullptr);
     EXPECT_NE(first->Handle(), 0u);
@@ -25,7 +26,7 @@ TEST(NamedMutex, OneHolderAtATimeAndTheLockDiesWithItsHolder)
 
 TEST(NamedMutex, TwentyProcessesStartedAtOnceLeaveExactlyOneHolder)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     std::vector<std::unique_ptr<Peer>> peers;
     for (int i = 0; i < 20; ++i)
         peers.push_back(std::make_unique<Peer>(std::vector<std::string>{"mutex", "MX_race"}));

@@ -1,8 +1,11 @@
-#include "PlatformTestSupport.h"
+#include "Peer.h"
 #include "platform/ChildProcess.h"
 #include "platform/CommandLine.h"
 #include "platform/LastError.h"
 #include "platform/ProcessWait.h"
+#include "support/MappingCount.h"
+#include "support/PrivateEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,15 +19,6 @@
 #include <vector>
 
 namespace {
-
-int MappingCount()
-{
-    std::ifstream maps("/proc/self/maps");
-    int lines = 0;
-    for (std::string line; std::getline(maps, line);)
-        ++lines;
-    return lines;
-}
 
 int ThreadCount()
 {
@@ -41,24 +35,11 @@ bool Reaped(pid_t pid)
     return ::kill(pid, 0) != 0 && errno == ESRCH; // a zombie still answers
 }
 
-// Polls with a generous bound: a safety net against hanging, not a timing check.
-template <typename Condition>
-bool Eventually(Condition condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     ChildReaper reaper;
     int error = -1;
     const pid_t program = SpawnProgram({PeerProgram(), "exit", "7"}, error);
@@ -85,13 +66,13 @@ TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
 
 TEST(ProcessWait, ManyProgramsLeaveTheReaperSmall)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     ChildReaper reaper;
     int error = 0;
     const pid_t first = SpawnProgram({"/bin/true"}, error);
     ASSERT_NE(first, 0);
     ASSERT_TRUE(reaper.Watch(first, false));
-    ASSERT_TRUE(Eventually([&] { return Reaped(first); }));
+    ASSERT_TRUE(WaitFor([&] { return Reaped(first); }));
     const int threadsBefore = ThreadCount();
     const int mappingsBefore = MappingCount();
 
@@ -102,7 +83,7 @@ TEST(ProcessWait, ManyProgramsLeaveTheReaperSmall)
         ASSERT_TRUE(reaper.Watch(pid, i % 2 == 0));
         programs.push_back(pid);
     }
-    EXPECT_TRUE(Eventually([&] { return std::all_of(programs.begin(), programs.end(), Reaped); }));
+    EXPECT_TRUE(WaitFor([&] { return std::all_of(programs.begin(), programs.end(), Reaped); }));
     for (std::size_t i = 0; i < programs.size(); i += 2)
         EXPECT_EQ(ReadFileBytes(ExitRecordPath(programs[i])), "0");
     // Nothing per program is kept once it has been reaped (a thread stack would be two mappings).
@@ -112,7 +93,7 @@ TEST(ProcessWait, ManyProgramsLeaveTheReaperSmall)
 
 TEST(ProcessWait, RecordWinsOverAProcessThatReusedTheId)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     // Our program ended and was reaped; its id now belongs to an unrelated process.
     Peer unrelated({"mutex", "MX_reuse"});
     ASSERT_EQ(unrelated.ReadLine(), "got");
@@ -124,7 +105,7 @@ TEST(ProcessWait, RecordWinsOverAProcessThatReusedTheId)
 
 TEST(ProcessWait, ProgramsThatCannotBeStartedOrOpened)
 {
-    PrivateRuntime runtime;
+    PrivateEnvironment runtime;
     int error = 0;
     EXPECT_EQ(SpawnProgram({"/no/such/program"}, error), 0);
     EXPECT_EQ(error, ENOENT);

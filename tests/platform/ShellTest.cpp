@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
-#include "PlatformTestSupport.h"
+#include "Peer.h"
 #include "platform/ShellWords.h"
+#include "support/PrivateEnvironment.h"
 
 #include <chrono>
 #include <cstdlib>

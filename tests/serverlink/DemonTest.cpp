@@ -1,4 +1,4 @@
-#include "ServerlinkTestSupport.h"
+#include "support/PrivateEnvironment.h"
 
 #include "i18n/TBabelfish2000.h"
 #include "platform/MessageWindow.h"

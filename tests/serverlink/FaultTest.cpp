@@ -1,6 +1,8 @@
 // Faults between processes: a server that dies in the middle of a request, and a server that
 // is sent garbage on its socket and bad messages through the protocol.
-#include "ServerlinkTestSupport.h"
+#include "support/ChildGuard.h"
+#include "support/PrivateEnvironment.h"
+#include "support/WaitFor.h"
 
 #include "platform/MessageWindow.h"
 #include "platform/RuntimeFolder.h"

@@ -1,7 +1,8 @@
 // One client window flooded with messages by four processes at once: every message arrives once
 // and intact, and the process does not grow with the number of messages it handled.
 #include "FloodPayload.h"
-#include "ServerlinkTestSupport.h"
+#include "support/ChildGuard.h"
+#include "support/PrivateEnvironment.h"
 
 #include "serverlink/TkdbDemonClient.h"
 

@@ -1,6 +1,10 @@
 // The server link between real processes: mentix-server, bytescope-tool mentix and
 // mentix-test-client, each in a private runtime folder.
-#include "ServerlinkTestSupport.h"
+#include "support/ChildGuard.h"
+#include "support/MappingCount.h"
+#include "support/PrivateEnvironment.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -24,15 +28,6 @@ long StatusValue(pid_t pid, const std::string& key)
             return std::stol(line.substr(key.size() + 1));
     }
     return -1;
-}
-
-int MappingCount(pid_t pid)
-{
-    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
-    int lines = 0;
-    for (std::string line; std::getline(maps, line);)
-        ++lines;
-    return lines;
 }
 
 struct ToolResult

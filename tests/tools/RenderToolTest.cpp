@@ -1,3 +1,4 @@
+#include "support/ChildGuard.h"
 #include "support/TempDir.h"
 
 #include <QImage>
@@ -5,16 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -29,39 +23,12 @@ struct RunResult
 // it: the process never outlives the call.
 RunResult RunTool(const std::vector<std::string>& args, const TempDir& dir)
 {
-    std::vector<std::string> argStore{BYTESCOPE_TOOL, "render"};
-    argStore.insert(argStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& arg : argStore)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    std::vector<char*> env;
-    for (char** entry = environ; *entry != nullptr; ++entry)
-        if (std::strncmp(*entry, "QT_QPA_PLATFORM=", 16) != 0 && std::strncmp(*entry, "DISPLAY=", 8) != 0 &&
-            std::strncmp(*entry, "WAYLAND_DISPLAY=", 16) != 0)
-            env.push_back(*entry);
-    env.push_back(nullptr);
-
-    const std::string outPath = (dir / "stdout.txt").string();
-    const std::string errPath = (dir / "stderr.txt").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    RunResult result;
-    if (spawned != 0)
-        return result;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Out = ReadFileBytes(outPath);
-    result.Err = ReadFileBytes(errPath);
-    return result;
+    std::vector<std::string> argv{BYTESCOPE_TOOL, "render"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ChildGuard tool(argv, dir.Path(), {}, {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
+    tool.CloseInput();
+    const int exitCode = tool.Wait();
+    return {exitCode, tool.Output(), tool.Errors()};
 }
 
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b)

@@ -1,38 +1,20 @@
-#include "PlatformTestSupport.h"
+#include "Peer.h"
+
+#include "support/WriteToChild.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
 #include <spawn.h>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
 extern char** environ;
-
-PrivateRuntime::PrivateRuntime()
-{
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    FHadValue = saved != nullptr;
-    FSaved = saved != nullptr ? saved : "";
-    ::chmod(FBase.Path().c_str(), 0700);
-    ::setenv("XDG_RUNTIME_DIR", FBase.Path().c_str(), 1);
-}
-
-PrivateRuntime::~PrivateRuntime()
-{
-    if (FHadValue)
-        ::setenv("XDG_RUNTIME_DIR", FSaved.c_str(), 1);
-    else
-        ::unsetenv("XDG_RUNTIME_DIR");
-}
 
 std::string PeerProgram()
 {
@@ -127,27 +109,8 @@ std::string Peer::ReadToEnd()
 
 void Peer::WriteLine(const std::string& line)
 {
-    // A peer that has died must fail the test, not kill it with SIGPIPE: block the signal for the
-    // write and take back one that it raised.
-    sigset_t pipeSignal;
-    sigset_t saved;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &saved);
-    const std::string text = line + "\n";
-    std::size_t done = 0;
-    while (FInput >= 0 && done < text.size()) {
-        const ssize_t n = ::write(FInput, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    const timespec now{};
-    while (::sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
-    }
-    ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    // A peer that has died shows in what it answers (nothing), which the test checks.
+    WriteToChild(FInput, line + "\n");
 }
 
 void Peer::CloseInput()

@@ -1,30 +1,9 @@
 #pragma once
 
 #include "platform/MessageWindow.h"
-#include "support/TempDir.h"
 
 #include <string>
-#include <sys/types.h>
 #include <vector>
-
-// Points this process (and what it starts) at a private runtime folder and config folders for the
-// life of the object, and puts the environment back afterwards.
-class PrivateRuntime
-{
-public:
-    PrivateRuntime();
-    ~PrivateRuntime();
-    PrivateRuntime(const PrivateRuntime&) = delete;
-    PrivateRuntime& operator=(const PrivateRuntime&) = delete;
-
-    const TempDir& Base() const { return FBase; }
-    std::string Folder() const { return (FBase.Path() / "mentix").string(); }
-
-private:
-    TempDir FBase;
-    std::string FSaved;
-    bool FHadValue;
-};
 
 // One run of the platform_peer program with pipes on its standard input and output. The object
 // kills and reaps the process when it goes away, also when a test fails half-way.
@@ -36,7 +15,7 @@ public:
     Peer(const Peer&) = delete;
     Peer& operator=(const Peer&) = delete;
 
-    pid_t Pid() const { return FPid; }
+    int Pid() const { return FPid; }
 
     // The next line of output without its line end; empty when the peer ends or stays silent for
     // a generous while (a safety net against hanging, not a timing check).
@@ -62,7 +41,7 @@ public:
     int Wait();
 
 private:
-    pid_t FPid = 0;
+    int FPid = 0;
     int FInput = -1;
     int FOutput = -1;
     std::string FPending;

@@ -1,13 +1,9 @@
 // Black-box tests of `bytescope-tool itl`: the program is started as translators start it.
+#include "support/ChildGuard.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -15,8 +11,6 @@
 #include <vector>
 
 using ::testing::HasSubstr;
-
-extern char** environ;
 
 namespace {
 
@@ -27,51 +21,20 @@ struct TRun
     std::string Err;
 };
 
-// Runs the tool in `workDir` with `args` and waits for it; output goes through files in `workDir`.
-// With `input`, the tool's stdin is a pipe that holds those bytes and then ends.
+// Runs the tool in `workDir` with `args` and waits for it. With `input`, the tool's stdin holds
+// those bytes and then ends.
 TRun RunTool(const std::filesystem::path& workDir, const std::vector<std::string>& args,
              const std::optional<std::string>& input = std::nullopt)
 {
-    const std::filesystem::path out = workDir / "stdout.txt";
-    const std::filesystem::path err = workDir / "stderr.txt";
-    std::vector<std::string> argvText = {BYTESCOPE_TOOL, "itl"};
-    argvText.insert(argvText.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argvText)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
-    int ends[2] = {-1, -1};
-    if (input.has_value()) {
-        // Small enough for the pipe's buffer, so it is written whole before the tool starts.
-        if (input->size() > 4096 || ::pipe2(ends, O_CLOEXEC) != 0 ||
-            ::write(ends[1], input->data(), input->size()) != static_cast<ssize_t>(input->size()))
-            return {};
-        ::close(ends[1]);
-        posix_spawn_file_actions_adddup2(&actions, ends[0], 0);
-    }
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (ends[0] >= 0)
-        ::close(ends[0]);
-    TRun run;
-    if (spawned != 0)
-        return run;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadFileBytes(out);
-    run.Err = ReadFileBytes(err);
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
-    return run;
+    std::vector<std::string> argv = {BYTESCOPE_TOOL, "itl"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const TempDir logs;
+    ChildGuard tool(argv, logs.Path(), workDir);
+    if (input.has_value())
+        tool.WriteInput(*input);
+    tool.CloseInput();
+    const int exitCode = tool.Wait();
+    return {exitCode, tool.Output(), tool.Errors()};
 }
 
 } // namespace
@@ -96,22 +59,34 @@ TEST(ItlCommand, PipesAndDevicesLoadOrFailWithOneLine)
 {
     TempDir dir;
     const std::string file = "[OK]=Okay|$$\r\n[Exit]=Ende|$$";
+    struct TCase
+    {
+        const char* What;
+        std::vector<std::string> Args;
+        std::optional<std::string> Input;
+        int ExitCode;
+        std::string Out;
+        std::optional<std::string> Err;
+    };
     const std::string dumped =
         "{\"key\": \"ok\", \"text\": \"Okay\"}\n{\"key\": \"exit\", \"text\": \"Ende\"}\n";
-    TRun run = RunTool(dir.Path(), {"dump", "/dev/stdin"}, file);
-    EXPECT_EQ(run.ExitCode, 0) << run.Err;
-    EXPECT_EQ(run.Out, dumped);
-    run = RunTool(dir.Path(), {"lookup", "/dev/stdin", "exit"}, file);
-    EXPECT_EQ(run.Out, "\"Ende\"\n");
-
-    run = RunTool(dir.Path(), {"dump", "/dev/null"});
-    EXPECT_EQ(run.ExitCode, 0) << run.Err;
-    EXPECT_EQ(run.Out, "");
-    // A device that never ends is cut off with a reason, not read until memory runs out.
-    run = RunTool(dir.Path(), {"dump", "/dev/zero"});
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Err, "bytescope-tool: itl: /dev/zero: The language file is larger than 64 MiB\n");
-    EXPECT_EQ(run.Out, "");
+    const std::string tooLarge = "bytescope-tool: itl: /dev/zero: The language file is larger than 64 MiB\n";
+    const std::nullopt_t none = std::nullopt;
+    const TCase cases[] = {
+        {"a pipe is dumped", {"dump", "/dev/stdin"}, file, 0, dumped, none},
+        {"a pipe is looked up", {"lookup", "/dev/stdin", "exit"}, file, 0, "\"Ende\"\n", none},
+        {"an empty device", {"dump", "/dev/null"}, none, 0, "", none},
+        // Cut off with a reason, not read until memory runs out.
+        {"a device that never ends", {"dump", "/dev/zero"}, none, 1, "", tooLarge},
+    };
+    for (const TCase& c : cases) {
+        const TRun run = RunTool(dir.Path(), c.Args, c.Input);
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << c.What << ": " << run.Err;
+        EXPECT_EQ(run.Out, c.Out) << c.What;
+        if (c.Err.has_value()) {
+            EXPECT_EQ(run.Err, *c.Err) << c.What;
+        }
+    }
 }
 
 TEST(ItlCommand, LookupTakesUtf8KeysAndParameters)

@@ -1,64 +1,47 @@
-#include "ServerlinkTestSupport.h"
+#include "support/ChildGuard.h"
 
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
+#include "support/WriteToChild.h"
+
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
-#include <sys/stat.h>
+#include <string_view>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace {
 
-std::string GetEnv(const char* name, bool& had)
-{
-    const char* value = std::getenv(name);
-    had = value != nullptr;
-    return had ? value : "";
-}
-
-void RestoreEnv(const char* name, const std::string& value, bool had)
-{
-    if (had)
-        ::setenv(name, value.c_str(), 1);
-    else
-        ::unsetenv(name);
-}
-
 std::atomic<int> gChildCounter{0};
+
+std::vector<char*> EnvironmentWithout(const std::vector<std::string>& names)
+{
+    std::vector<char*> kept;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view variable(*entry);
+        const bool dropped = std::any_of(names.begin(), names.end(), [variable](const std::string& name) {
+            return variable.size() > name.size() && variable.starts_with(name) &&
+                   variable[name.size()] == '=';
+        });
+        if (!dropped)
+            kept.push_back(*entry);
+    }
+    kept.push_back(nullptr);
+    return kept;
+}
 
 } // namespace
 
-PrivateEnvironment::PrivateEnvironment()
-{
-    FSavedRuntime = GetEnv("XDG_RUNTIME_DIR", FHadRuntime);
-    FSavedConfig = GetEnv("XDG_CONFIG_DIRS", FHadConfig);
-    ::chmod(FBase.Path().c_str(), 0700);
-    std::filesystem::create_directories(FBase / "config" / "Norvane");
-    ::setenv("XDG_RUNTIME_DIR", FBase.Path().c_str(), 1);
-    ::setenv("XDG_CONFIG_DIRS", (FBase / "config").c_str(), 1);
-}
-
-PrivateEnvironment::~PrivateEnvironment()
-{
-    RestoreEnv("XDG_RUNTIME_DIR", FSavedRuntime, FHadRuntime);
-    RestoreEnv("XDG_CONFIG_DIRS", FSavedConfig, FHadConfig);
-}
-
-void PrivateEnvironment::WriteViewerHandle(const std::string& line)
-{
-    WriteFileBytes(FBase / "config" / "Norvane" / "valdora.conf", "[demon]\n" + line + "\n");
-}
-
 ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
-                       const std::filesystem::path& workingFolder)
+                       const std::filesystem::path& workingFolder,
+                       const std::vector<std::string>& withoutVariables)
 {
     const int n = ++gChildCounter;
     FOut = outputFolder / ("child-" + std::to_string(n) + ".out");
@@ -77,7 +60,8 @@ ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesyst
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    const int error = ::posix_spawn(&FPid, args[0], &actions, nullptr, args.data(), environ);
+    std::vector<char*> environment = EnvironmentWithout(withoutVariables);
+    const int error = ::posix_spawn(&FPid, args[0], &actions, nullptr, args.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[0]);
     FInput = pipeFds[1];
@@ -117,6 +101,12 @@ bool ChildGuard::Running()
     return !Reap(false);
 }
 
+void ChildGuard::WriteInput(const std::string& bytes)
+{
+    if (!WriteToChild(FInput, bytes))
+        throw std::runtime_error("cannot write to the program's input");
+}
+
 void ChildGuard::CloseInput()
 {
     if (FInput >= 0) {
@@ -146,15 +136,4 @@ std::string ChildGuard::Output() const
 std::string ChildGuard::Errors() const
 {
     return ReadFileBytes(FErr);
-}
-
-bool WaitFor(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
