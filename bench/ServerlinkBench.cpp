@@ -7,6 +7,7 @@
 // The raw peer is a child forked before anything else starts; mentix-server has no raw echo of
 // its own, and the pair of processes and the kernel path are what the floor is about.
 #include "platform/RuntimeFolder.h"
+#include "platform/posix/FileIo.h"
 #include "serverlink/TMentixMessageStream.h"
 #include "serverlink/TkdbDemonClient.h"
 
@@ -50,32 +51,15 @@ struct Fixture
 
 Fixture* gFixture = nullptr; // set by main for the benchmarks' duration
 
-bool WriteAll(int fd, const char* data, std::size_t size)
+// Whole messages through the platform's one read and write loop; false when the peer went away.
+bool WriteWhole(int fd, const std::vector<char>& bytes)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return WriteAll(fd, bytes) == bytes.size();
 }
 
-bool ReadAll(int fd, char* data, std::size_t size)
+bool ReadWhole(int fd, std::vector<char>& buffer)
 {
-    while (size > 0) {
-        const ssize_t n = ::read(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return ReadAll(fd, buffer) == buffer.size();
 }
 
 // The raw peer: answers every request of `request` bytes with `reply` bytes until the socket closes.
@@ -83,7 +67,7 @@ bool ReadAll(int fd, char* data, std::size_t size)
 {
     std::vector<char> in(request);
     const std::vector<char> out(reply, 'r');
-    while (ReadAll(fd, in.data(), in.size()) && WriteAll(fd, out.data(), out.size())) {
+    while (ReadWhole(fd, in) && WriteWhole(fd, out)) {
     }
     ::_exit(0);
 }
@@ -125,8 +109,7 @@ void BM_RawPingPong(benchmark::State& state)
     micros.reserve(static_cast<std::size_t>(state.max_iterations));
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        if (!WriteAll(gFixture->RawSocket, out.data(), out.size()) ||
-            !ReadAll(gFixture->RawSocket, in.data(), in.size())) {
+        if (!WriteWhole(gFixture->RawSocket, out) || !ReadWhole(gFixture->RawSocket, in)) {
             state.SkipWithError("the raw peer went away");
             break;
         }

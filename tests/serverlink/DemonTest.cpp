@@ -204,20 +204,22 @@ TEST(Demon, QuitMessage)
     ProcessDeferredDeletes();
 }
 
-TEST(Demon, RequestsToAServer)
+// The server of RequestsToAServer: answers values, files and peers; the flags vary its replies.
+struct ScriptedServer
 {
-    PrivateEnvironment env;
-    bool quitInside = false;
-    int repliesPerRequest = 1;
-    bool strayReplies = false;
-    bool nestInside = false;
-    FakeServer server([&](FakeServer& self, WindowHandle sender, TMentixMessageStream& request) {
+    bool QuitInside = false;
+    int RepliesPerRequest = 1;
+    bool StrayReplies = false;
+    bool NestInside = false;
+
+    void Answer(FakeServer& self, WindowHandle sender, TMentixMessageStream& request) const
+    {
         switch (request.Code) {
         case mentix::dmServerValue: {
             const std::string name = request.ReadString();
-            if (quitInside)
+            if (QuitInside)
                 self.SendQuit(sender, 1);
-            if (strayReplies) {
+            if (StrayReplies) {
                 TMentixMessageStream stray;
                 for (const int shift : {-1, 1, 1000}) {
                     stray.Time = request.Time + shift;
@@ -225,9 +227,9 @@ TEST(Demon, RequestsToAServer)
                     self.Reply(sender, stray, StringPayload("stray"));
                 }
             }
-            for (int i = 0; i < repliesPerRequest; ++i)
+            for (int i = 0; i < RepliesPerRequest; ++i)
                 self.Reply(sender, request, StringPayload(name + std::to_string(i)));
-            if (nestInside && name == "outer")
+            if (NestInside && name == "outer")
                 self.SendMessage(sender, 5000);
             break;
         }
@@ -257,6 +259,15 @@ TEST(Demon, RequestsToAServer)
         default:
             break;
         }
+    }
+};
+
+TEST(Demon, RequestsToAServer)
+{
+    PrivateEnvironment env;
+    ScriptedServer script;
+    FakeServer server([&script](FakeServer& self, WindowHandle sender, TMentixMessageStream& request) {
+        script.Answer(self, sender, request);
     });
 
     QPointer<TkdbDemonClient> demon = new TkdbDemonClient(nullptr, CommandLine({"prog"}));
@@ -286,12 +297,12 @@ TEST(Demon, RequestsToAServer)
 
     // Two replies with the request's stamp and some with other stamps: the first answers, and
     // nothing stays queued.
-    repliesPerRequest = 2;
-    strayReplies = true;
+    script.RepliesPerRequest = 2;
+    script.StrayReplies = true;
     EXPECT_EQ(demon->GetServerValue("v"), "v0");
     EXPECT_EQ(demon->PendingReplyCount(), 0u);
-    repliesPerRequest = 1;
-    strayReplies = false;
+    script.RepliesPerRequest = 1;
+    script.StrayReplies = false;
 
     // A request made while another waits (from a message that came meanwhile): the outer one's
     // reply, come before, stays for it.
@@ -300,14 +311,14 @@ TEST(Demon, RequestsToAServer)
         inner = sender.GetServerValue("inner");
         EXPECT_EQ(sender.PendingReplyCount(), 1u);
     };
-    nestInside = true;
+    script.NestInside = true;
     EXPECT_EQ(demon->GetServerValue("outer"), "outer0");
-    nestInside = false;
+    script.NestInside = false;
     EXPECT_EQ(inner, "inner0");
     EXPECT_EQ(demon->PendingReplyCount(), 0u);
 
     // A quit that arrives while the request waits: the request completes, the component goes later.
-    quitInside = true;
+    script.QuitInside = true;
     EXPECT_EQ(demon->GetServerValue("w"), "w0");
     ASSERT_FALSE(demon.isNull());
     EXPECT_TRUE(demon->ServerDown());
