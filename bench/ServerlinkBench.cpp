@@ -84,19 +84,26 @@ void ReportPercentiles(benchmark::State& state, std::vector<double>& micros)
     state.counters["p99_us"] = at(0.99);
 }
 
+// One query to the server, its time added to `micros`; false (and the run skipped) on a wrong answer.
+bool TimedQuery(benchmark::State& state, std::vector<double>& micros)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const std::string answer = gFixture->Client->QueryServerString(kQuery);
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    if (answer == kQuery)
+        return true;
+    state.SkipWithError("the server did not answer the query");
+    return false;
+}
+
 void BM_SendToServer(benchmark::State& state)
 {
     std::vector<double> micros;
     micros.reserve(static_cast<std::size_t>(state.max_iterations));
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const std::string answer = gFixture->Client->QueryServerString(kQuery);
-        micros.push_back(
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-        if (answer != kQuery) {
-            state.SkipWithError("the server did not answer the query");
+        if (!TimedQuery(state, micros))
             break;
-        }
     }
     ReportPercentiles(state, micros);
 }
@@ -176,14 +183,8 @@ void BM_SendToServerBesideStalledPeers(benchmark::State& state)
             state.SkipWithError("cannot hold a stalled connection to the server");
             break;
         }
-        const auto start = std::chrono::steady_clock::now();
-        const std::string answer = gFixture->Client->QueryServerString(kQuery);
-        micros.push_back(
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-        if (answer != kQuery) {
-            state.SkipWithError("the server did not answer the query");
+        if (!TimedQuery(state, micros))
             break;
-        }
     }
     ReportPercentiles(state, micros);
 }
