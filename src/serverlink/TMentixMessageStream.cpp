@@ -3,27 +3,10 @@
 #include "serverlink/EMentix.h"
 #include "serverlink/MentixCodes.h"
 #include "serverlink/TDemonLink.h"
+#include "util/LittleEndian.h"
 
 #include <chrono>
 #include <ctime>
-
-namespace {
-
-void PutLE32(char* out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint32_t GetLE32(const char* in)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(in[i])) << (8 * i);
-    return value;
-}
-
-} // namespace
 
 TMentixMessageStream::TMentixMessageStream(TDemonLink* owner) : Sender(owner), FOwner(owner) {}
 

@@ -1,6 +1,7 @@
 #include "WireFrame.h"
 
 #include "FileIo.h"
+#include "util/LittleEndian.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,39 +9,21 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-void PutWord(char* at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint32_t GetWord(const char* at)
-{
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(at[i]);
-    return value;
-}
-
-} // namespace
-
 std::array<char, WireFrame::kHeaderSize> WireFrame::Encode() const
 {
     std::array<char, kHeaderSize> header{};
-    PutWord(header.data(), Magic);
-    PutWord(header.data() + 4, From);
-    PutWord(header.data() + 8, To);
-    PutWord(header.data() + 12, DataWord);
-    PutWord(header.data() + 16, Length);
+    PutLE32(header.data(), Magic);
+    PutLE32(header.data() + 4, From);
+    PutLE32(header.data() + 8, To);
+    PutLE32(header.data() + 12, DataWord);
+    PutLE32(header.data() + 16, Length);
     return header;
 }
 
 WireFrame WireFrame::Decode(const char* header)
 {
-    return {GetWord(header), GetWord(header + 4), GetWord(header + 8), GetWord(header + 12),
-            GetWord(header + 16)};
+    return {GetLE32(header), GetLE32(header + 4), GetLE32(header + 8), GetLE32(header + 12),
+            GetLE32(header + 16)};
 }
 
 UniqueFd SharedBody(std::string_view bytes)
