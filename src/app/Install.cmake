@@ -19,6 +19,17 @@ add_custom_command(
 add_custom_target(bytescope_data DEPENDS ${bytescope_itl} ${bytescope_icon})
 add_dependencies(bytescope bytescope_data)
 
+if(WIN32)
+    # On Windows everything lives in the program's folder (scripts/package-windows adds the Qt and
+    # MinGW runtime files beside it).
+    install(TARGETS bytescope RUNTIME DESTINATION .)
+    install(FILES ${bytescope_itl} ${bytescope_icon} ${CMAKE_CURRENT_SOURCE_DIR}/icons/bytescope.ico
+            DESTINATION .)
+    install(FILES ${PROJECT_SOURCE_DIR}/lang/bytescope.en.itl ${PROJECT_SOURCE_DIR}/lang/bytescope.de.itl
+            DESTINATION lang)
+    return()
+endif()
+
 # Installed: lib/bytescope/ holds the program with its language file and icon, bin/ a link to it.
 # The program's own folder, not the multiarch library folder that GNUInstallDirs picks for a /usr
 # prefix: so the layout is the same for every prefix and in the Debian package (/usr/lib/PACKAGE).
