@@ -42,10 +42,9 @@ TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
     PrivateEnvironment runtime;
     ChildReaper reaper;
     int error = -1;
-    const pid_t program = SpawnProgram({PeerProgram(), "exit", "7"}, error);
+    const pid_t program = reaper.Start({PeerProgram(), "exit", "7"}, true, error);
     ASSERT_NE(program, 0);
     EXPECT_EQ(error, 0);
-    EXPECT_TRUE(reaper.Watch(program, true));
 
     // The waiting client is another process, as it is in real use.
     Peer client({"wait", std::to_string(program)});
@@ -55,9 +54,8 @@ TEST(ProcessWait, ClientReadsTheExitCodeTheServerRecorded)
     // A program that is killed counts 128 + the signal; a waiter in this process works as well.
     Peer victim({"mutex", "MX_unused"});
     // Not a peer mode: those end by themselves when their standard input (ours) is at its end.
-    const pid_t victimPid = SpawnProgram({"/bin/sleep", "600"}, error);
+    const pid_t victimPid = reaper.Start({"/bin/sleep", "600"}, true, error);
     ASSERT_NE(victimPid, 0);
-    EXPECT_TRUE(reaper.Watch(victimPid, true));
     const auto waiter = ProcessWaiter::Open(victimPid);
     ASSERT_NE(waiter, nullptr);
     ::kill(victimPid, SIGKILL);
@@ -69,18 +67,16 @@ TEST(ProcessWait, ManyProgramsLeaveTheReaperSmall)
     PrivateEnvironment runtime;
     ChildReaper reaper;
     int error = 0;
-    const pid_t first = SpawnProgram({"/bin/true"}, error);
+    const pid_t first = reaper.Start({"/bin/true"}, false, error);
     ASSERT_NE(first, 0);
-    ASSERT_TRUE(reaper.Watch(first, false));
     ASSERT_TRUE(WaitFor([&] { return Reaped(first); }));
     const int threadsBefore = ThreadCount();
     const int mappingsBefore = MappingCount();
 
     std::vector<pid_t> programs;
     for (int i = 0; i < 300; ++i) {
-        const pid_t pid = SpawnProgram({"/bin/true"}, error);
+        const pid_t pid = reaper.Start({"/bin/true"}, i % 2 == 0, error);
         ASSERT_NE(pid, 0) << ErrorText(error);
-        ASSERT_TRUE(reaper.Watch(pid, i % 2 == 0));
         programs.push_back(pid);
     }
     EXPECT_TRUE(WaitFor([&] { return std::all_of(programs.begin(), programs.end(), Reaped); }));
@@ -106,17 +102,16 @@ TEST(ProcessWait, RecordWinsOverAProcessThatReusedTheId)
 TEST(ProcessWait, ProgramsThatCannotBeStartedOrOpened)
 {
     PrivateEnvironment runtime;
+    ChildReaper reaper;
     int error = 0;
-    EXPECT_EQ(SpawnProgram({"/no/such/program"}, error), 0);
+    EXPECT_EQ(reaper.Start({"/no/such/program"}, true, error), 0);
     EXPECT_EQ(error, ENOENT);
-    EXPECT_EQ(SpawnProgram({}, error), 0);
+    EXPECT_EQ(reaper.Start({}, true, error), 0);
 
     // A process that has ended and been reaped without a record cannot be opened.
-    const pid_t gone = SpawnProgram({PeerProgram(), "exit", "0"}, error);
-    ASSERT_NE(gone, 0);
-    int status = 0;
-    ::waitpid(gone, &status, 0);
-    EXPECT_EQ(ProcessWaiter::Open(gone), nullptr);
+    Peer gone({"exit", "0"});
+    gone.Wait();
+    EXPECT_EQ(ProcessWaiter::Open(gone.Pid()), nullptr);
     EXPECT_EQ(ProcessWaiter::Open(0), nullptr);
     EXPECT_EQ(ProcessWaiter::Open(-1), nullptr);
 }
