@@ -206,14 +206,17 @@ TEST(FileBeneath, WindowsRefusesEveryWayOut)
     // the test does not have; what can be made is checked.
     std::error_code error;
     fs::create_directory_symlink(base / "outside", files / "outdir", error);
-    if (!error)
+    if (!error) {
         EXPECT_EQ(read("outdir/secret.txt"), std::nullopt);
+    }
     fs::create_directory_symlink(files / "sub", files / "sublink", error);
-    if (!error)
+    if (!error) {
         EXPECT_EQ(read("sublink/inner.txt"), std::nullopt);
+    }
     fs::create_symlink(files / "book.txt", files / "booklink.txt", error);
-    if (!error)
+    if (!error) {
         EXPECT_EQ(read("booklink.txt"), std::nullopt);
+    }
 }
 #endif
 
