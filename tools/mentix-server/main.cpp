@@ -171,7 +171,7 @@ int Run(ServerSettings settings)
     TMentixServer server(std::move(settings));
     if (verbose)
         std::fprintf(stderr, "mentix-server: window %u ready\n", server.Handle());
-    while (stop.Wait(server.FileDescriptor()))
+    while (stop.Wait(server.Window()))
         server.ServePending();
     server.AnnounceShutdown();
     if (verbose)
