@@ -5,15 +5,14 @@
 #include "serverlink/TkdbDemonClient.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPointer>
-#include <QSocketNotifier>
 
 #include <chrono>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -39,6 +38,23 @@ std::string OptionValue(int argc, char** argv, const char* option)
             return argv[i + 1];
     }
     return {};
+}
+
+// Ends the event loop once standard input has closed. The pipe is read on a thread of its own, as
+// Windows has nothing that watches a pipe from the event loop; unbuffered, so no lock of C stdio is
+// held there when the program ends.
+void WatchInputForItsEnd()
+{
+    std::thread([] {
+        QFile input;
+        if (input.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            char buffer[64];
+            while (input.read(buffer, sizeof buffer) > 0) {
+            }
+        }
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+    }).detach();
 }
 
 } // namespace
@@ -77,12 +93,7 @@ int main(int argc, char** argv)
     }
     Log(events, "ready " + std::to_string(demon->OwnEntity.Handle));
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[64];
-        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
-            QCoreApplication::quit();
-    });
+    WatchInputForItsEnd();
     const int code = QCoreApplication::exec();
     Log(events, demon.isNull() ? "ended destroyed" : "ended");
     delete owner;
