@@ -5,12 +5,19 @@
 
 #include <atomic>
 #include <filesystem>
-#include <sys/stat.h>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Linux follows links that stay inside the folder and has two ways to resolve; Windows refuses
+// every link and every other way a Windows path can lead elsewhere (further below).
+#ifndef _WIN32
 
 // Both ways of resolving get the same cases: the kernel's, and the walk that kernels without
 // openat2 fall back on.
@@ -135,5 +142,82 @@ INSTANTIATE_TEST_SUITE_P(Resolution, FileBeneath,
                          [](const auto& info) {
                              return info.param == BeneathResolution::Kernel ? "Kernel" : "Components";
                          });
+#endif
+
+#ifdef _WIN32
+TEST(FileBeneath, WindowsRefusesEveryWayOut)
+{
+    const TempDir base;
+    const fs::path files = base / "files";
+    fs::create_directories(files / "sub");
+    fs::create_directories(base / "outside");
+    WriteFileBytes(base / "outside" / "secret.txt", "secret");
+    WriteFileBytes(files / "book.txt", "book");
+    WriteFileBytes(files / "sub" / "inner.txt", "inner");
+    WriteFileBytes(files / "empty", "");
+    const auto read = [&](std::string_view name, std::size_t maxBytes = 1000) {
+        return ReadFileBeneath(files, name, maxBytes);
+    };
+
+    const std::vector<std::pair<std::string, std::string>> found{
+        {"book.txt", "book"},          {"sub/inner.txt", "inner"}, {"sub\\inner.txt", "inner"},
+        {"./sub//inner.txt", "inner"}, {"SUB/Inner.TXT", "inner"}, // names ignore letter case here
+    };
+    for (const auto& [name, bytes] : found)
+        EXPECT_EQ(read(name), bytes) << name;
+    EXPECT_EQ(read("book.txt", 4), "book");
+    EXPECT_EQ(read("book.txt", 3), std::nullopt);
+    EXPECT_EQ(read("empty", 0), "");
+
+    const std::vector<std::string> refused{
+        "../outside/secret.txt",
+        "..\\outside\\secret.txt",
+        "sub/../book.txt", // no climbing at all
+        "C:book.txt",
+        (files / "book.txt").string(),
+        "\\book.txt",
+        "/book.txt",
+        "\\\\?\\" + (files / "book.txt").string(),
+        "book.txt::$DATA",
+        "book.txt:stream",
+        "book.txt.",
+        "book.txt ",
+        "sub./inner.txt",
+        "...", // the system would trim these
+        "NUL",
+        "con.txt",
+        "sub/COM1",
+        "lpt9.log",
+        "CONIN$",
+        "sub",
+        "sub/",
+        "sub/.",
+        "book.txt/x",
+        "missing",
+        "",
+        std::string("book.txt\0x", 10),
+        "b?ok.txt",
+        "b*.txt",
+    };
+    for (const std::string& name : refused)
+        EXPECT_EQ(read(name), std::nullopt) << name;
+
+    // A link on the way is refused even where it would lead inside. Making one may need rights
+    // the test does not have; what can be made is checked.
+    std::error_code error;
+    fs::create_directory_symlink(base / "outside", files / "outdir", error);
+    if (!error) {
+        EXPECT_EQ(read("outdir/secret.txt"), std::nullopt);
+    }
+    fs::create_directory_symlink(files / "sub", files / "sublink", error);
+    if (!error) {
+        EXPECT_EQ(read("sublink/inner.txt"), std::nullopt);
+    }
+    fs::create_symlink(files / "book.txt", files / "booklink.txt", error);
+    if (!error) {
+        EXPECT_EQ(read("booklink.txt"), std::nullopt);
+    }
+}
+#endif
 
 } // namespace
