@@ -40,6 +40,8 @@ public:
     // Waits (with a generous bound) until the process ended; its exit code, or -1 when it was
     // killed or did not end.
     int Wait();
+    // What the program wrote to its standard output and error; on Windows each CR LF is read as
+    // the LF that the program wrote in text mode.
     std::string Output() const;
     std::string Errors() const;
 

@@ -127,6 +127,19 @@ BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM processId)
     return TRUE;
 }
 
+// The C runtime writes a program's text lines to its standard streams with CR LF; the tests
+// compare them as lines, as on Linux.
+std::string TextLines(std::string text)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            text[kept++] = text[i];
+    }
+    text.resize(kept);
+    return text;
+}
+
 } // namespace
 
 class ChildGuard::Process
@@ -245,12 +258,12 @@ int ChildGuard::Wait()
 
 std::string ChildGuard::Output() const
 {
-    return ReadFileBytes(FOut);
+    return TextLines(ReadFileBytes(FOut));
 }
 
 std::string ChildGuard::Errors() const
 {
-    return ReadFileBytes(FErr);
+    return TextLines(ReadFileBytes(FErr));
 }
 
 std::string SystemPath(const std::filesystem::path& path)
