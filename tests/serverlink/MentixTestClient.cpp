@@ -1,7 +1,10 @@
 // A small program with a server-link component on an owner object, for the cross-process tests:
 // single instance, hand-over, registration and quit. It ends when its standard input closes.
+// With --exit-with it is only a program for the server to start, which Windows has none of at hand
+// (no /bin/true, no /bin/sh): it makes the file named by --touch and ends with the code given.
 //
 //   mentix-test-client --events FILE [--server] [--multi] [--deny-quit] [--hang-on-quit] [ARGS...]
+//   mentix-test-client [--touch FILE] --exit-with CODE
 #include "serverlink/TkdbDemonClient.h"
 
 #include <QCoreApplication>
@@ -9,6 +12,7 @@
 #include <QPointer>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -61,6 +65,11 @@ void WatchInputForItsEnd()
 
 int main(int argc, char** argv)
 {
+    if (HasOption(argc, argv, "--exit-with")) {
+        if (HasOption(argc, argv, "--touch"))
+            std::ofstream(OptionValue(argc, argv, "--touch"));
+        return std::atoi(OptionValue(argc, argv, "--exit-with").c_str());
+    }
     QCoreApplication app(argc, argv);
     const std::string events = OptionValue(argc, argv, "--events");
     const bool denyQuit = HasOption(argc, argv, "--deny-quit");

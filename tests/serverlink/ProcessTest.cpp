@@ -271,19 +271,26 @@ TEST_F(ServerLink, ServerInstanceText)
     EXPECT_EQ(Tool({"value", "Who"}).Output, "\"abc\"\n");
 }
 
+// Windows has neither /bin/true nor /bin/sh: there the test client stands in for both.
 TEST_F(ServerLink, ExecuteWithAndWithoutWait)
 {
+    const auto marker = Logs() / "it ran";
 #ifdef _WIN32
-    GTEST_SKIP() << "starts /bin/true and /bin/sh";
+    const std::string program = SystemPath(MENTIX_TEST_CLIENT);
+    const std::vector<std::string> succeeding{"execute", program, "--params", "--exit-with 0"};
+    const std::vector<std::string> marking{"execute", program, "--params",
+                                           "--touch \"" + marker.string() + "\" --exit-with 7", "--wait"};
+#else
+    const std::vector<std::string> succeeding{"execute", "/bin/true"};
+    const std::vector<std::string> marking{
+        "execute", "/bin/sh", "--params", "-c 'touch \"$1\"; exit 7' sh '" + marker.string() + "'", "--wait"};
 #endif
     const auto server = StartServer();
-    const ToolResult started = Tool({"execute", "/bin/true"});
+    const ToolResult started = Tool(succeeding);
     EXPECT_EQ(started.ExitCode, 0) << started.Errors;
     EXPECT_TRUE(std::regex_match(started.Output, std::regex("[1-9][0-9]*\n"))) << started.Output;
 
-    const auto marker = Logs() / "it ran";
-    const ToolResult waited = Tool({"execute", "/bin/sh", "--params",
-                                    "-c 'touch \"$1\"; exit 7' sh '" + marker.string() + "'", "--wait"});
+    const ToolResult waited = Tool(marking);
     EXPECT_EQ(waited.Output, "7\n") << waited.Errors;
     EXPECT_TRUE(std::filesystem::exists(marker));
 
