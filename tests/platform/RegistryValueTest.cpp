@@ -121,17 +121,19 @@ namespace {
 class TestKey
 {
 public:
-    TestKey() : FSection("bytescope-test-" + std::to_string(std::random_device()()))
+    // `view` 0 is the program's own view of the registry, KEY_WOW64_32KEY that of 32-bit programs.
+    explicit TestKey(REGSAM view = 0)
+        : FSection("bytescope-test-" + std::to_string(std::random_device()())), FView(view)
     {
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, Path().c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &FKey, nullptr) != ERROR_SUCCESS)
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, Path().c_str(), 0, nullptr, 0, KEY_SET_VALUE | FView,
+                              nullptr, &FKey, nullptr) != ERROR_SUCCESS)
             FKey = nullptr;
     }
     ~TestKey()
     {
         if (FKey != nullptr)
             ::RegCloseKey(FKey);
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, Path().c_str());
+        ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, Path().c_str(), FView, 0);
     }
     TestKey(const TestKey&) = delete;
     TestKey& operator=(const TestKey&) = delete;
@@ -147,6 +149,7 @@ public:
 
 private:
     std::string FSection;
+    REGSAM FView;
     HKEY FKey = nullptr;
 };
 
@@ -191,5 +194,11 @@ TEST(RegistryValue, WindowsReadsTextOfTheKeyAndRefusesEveryOtherType)
     key.Set("None", REG_NONE, "");
     for (const char* name : {"Dword", "Qword", "Binary", "Multi", "None"})
         EXPECT_EQ(ErrorOfValue(key, name), "Invalid data type for '" + std::string(name) + "'");
+
+    // What a 32-bit installer wrote is found too.
+    const TestKey written32(KEY_WOW64_32KEY);
+    ASSERT_TRUE(written32.Valid());
+    written32.Set("ViewerHandle", REG_SZ, std::string("0000002a\0", 9));
+    EXPECT_EQ(ReadValdoraValue(written32.Section(), "ViewerHandle"), "0000002a");
 }
 #endif

@@ -25,7 +25,12 @@ std::string ReadMachineRegistryText(std::string_view keyPath, std::string_view n
 {
     UniqueKey key;
     const std::string path(keyPath);
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+    // A 32-bit installer writes below the 32-bit view of the machine's software keys; ours is the
+    // 64-bit view, so that one is looked in when ours lacks the key.
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+            ERROR_SUCCESS &&
+        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY,
+                        key.Receive()) != ERROR_SUCCESS)
         return {};
     const std::string valueName(name);
     DWORD type = 0;
