@@ -8,7 +8,8 @@
 
 // Read-only named values that a Windows installation keeps in the registry. On Windows they are
 // read from the registry itself: ReadValdoraValue(section, name) is the value `name` of the key
-// HKEY_LOCAL_MACHINE\Software\Norvane\valdora\<section>. A missing key or value is the empty
+// HKEY_LOCAL_MACHINE\Software\Norvane\valdora\<section> (in the 32-bit programs' view of the
+// registry when the program's own view lacks the key). A missing key or value is the empty
 // text; a string or expandable string (not expanded) is the text, cut at its first zero character;
 // a value of any other type raises RegistryError "Invalid data type for '<name>'".
 //
