@@ -214,7 +214,8 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
     block.cbData = static_cast<DWORD>(bytes.size());
     block.lpData = const_cast<char*>(bytes.data());
     // Without a time limit, and serving what is sent to this thread meanwhile (SMTO_NORMAL): the
-    // destination may send back before it answers.
+    // destination may send back before it answers. (Wine 8 never delivers a block of about 2 MiB
+    // or more to another process, and such a send does not come back there.)
     DWORD_PTR answer = 0;
     const LRESULT sent =
         ::SendMessageTimeoutA(destination, WM_COPYDATA, reinterpret_cast<WPARAM>(ToWindow(from)),
