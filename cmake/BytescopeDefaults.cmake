@@ -43,12 +43,16 @@ function(bytescope_library name)
 endfunction()
 
 # A GoogleTest program registered with CTest. Widget tests run on Qt's offscreen platform.
-#   bytescope_test(name SOURCES a_test.cpp DEPS lib [QT] [LABELS l] [COST n])
+#   bytescope_test(name SOURCES a_test.cpp DEPS lib [QT] [DESKTOP] [LABELS l] [COST n])
 # QT links the support main that creates a QApplication before the tests run, and runs the
 # meta-object compiler over the test's sources.
+# DESKTOP: the tests register message windows of fixed names, take named mutexes or set the server
+# instance value, themselves or through programs they start. On Windows all of these belong to the
+# whole desktop and registry (of the Wine prefix), so no two such tests may run at the same time
+# there; on Linux each test has a private runtime folder and they run side by side.
 # LABELS and COST go to every test of the program (a high cost makes a parallel run start it first).
 function(bytescope_test name)
-    cmake_parse_arguments(T "QT" "COST" "SOURCES;DEPS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "QT;DESKTOP" "COST" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_DEPS} testsupport GTest::gtest GTest::gmock)
     if(T_QT)
@@ -70,6 +74,9 @@ function(bytescope_test name)
     endif()
     if(T_COST)
         list(APPEND more COST ${T_COST})
+    endif()
+    if(T_DESKTOP AND WIN32)
+        list(APPEND more RESOURCE_LOCK bytescope-desktop)
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
         PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 300 ${more})

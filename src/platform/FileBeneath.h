@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-// How a path below a folder is resolved without ever leaving that folder.
+// How a path below a folder is resolved without ever leaving that folder (Linux; Windows has one
+// way, see below).
 enum class BeneathResolution
 {
     // The kernel resolves the whole path in one call and refuses every way out (openat2 with
@@ -26,6 +27,13 @@ enum class BeneathResolution
 // an absolute path, or one that climbs above the folder, is refused, as is a chain of more than 40
 // links. An absolute `relative`, or one holding a zero byte, is refused. Special files (FIFOs,
 // devices) are refused without waiting on them.
+//
+// Windows: "/" and "\" both separate parts, and every way a Windows path could lead elsewhere is
+// refused instead of followed: ".." anywhere, a drive letter or any ":" (alternate data streams),
+// device names (CON, NUL, COM1, ...), parts the system would trim (trailing dots and blanks), and
+// any link or other reparse point on the way. Each folder on the way is held open, so it cannot be
+// renamed or replaced while the walk goes on below it, and the file that is read must really lie
+// below the folder. `resolution` makes no difference there.
 std::optional<std::string> ReadFileBeneath(const std::filesystem::path& folder, std::string_view relative,
                                            std::size_t maxBytes,
                                            BeneathResolution resolution = BeneathResolution::Kernel);

@@ -5,19 +5,23 @@
 #include <string>
 #include <string_view>
 
-// A named mutex for the single-instance rule: an flock'ed file "mutex-<name>.lock" in
-// RuntimeFolder() (bytes outside A-Z a-z 0-9 . _ - are written as %XX; names are case-sensitive).
+// A named mutex for the single-instance rule. Testing for a running instance and taking the mutex
+// are one atomic step, so of several processes that try at the same moment exactly one gets it, and
+// the system releases it when the holder's process ends in any way.
 //
-// Testing for a running instance and taking the mutex are one atomic step (a non-blocking flock),
-// so of several processes that try at the same moment exactly one gets it. The lock is released by
-// the kernel when the holder's process ends in any way, and the lock file is never removed (removing
-// it would let two holders lock two different files).
+// Linux: an flock'ed file "mutex-<name>.lock" in RuntimeFolder() (bytes outside A-Z a-z 0-9 . _ -
+// are written as %XX; names are case-sensitive), taken with a non-blocking flock. The lock file is
+// never removed (removing it would let two holders lock two different files).
+//
+// Windows: the system's named mutex (CreateMutex; whoever finds it already there does not hold it).
+// Names are case-sensitive there too; a "\" in a name is a namespace separator to the system, so
+// it is written as "/" ("\" is not allowed in a mutex name).
 class NamedMutex
 {
 public:
     // The mutex if nobody holds it (we hold it from now on), or nullptr when another holder has it,
     // also another NamedMutex of this same process. Throws PlatformError when the runtime folder is
-    // refused or the lock file cannot be opened.
+    // refused or the lock file cannot be opened (Linux), or the mutex cannot be created (Windows).
     static std::unique_ptr<NamedMutex> TryAcquire(std::string_view name);
 
     ~NamedMutex(); // releases the lock
@@ -30,8 +34,10 @@ public:
     std::uint32_t Handle() const { return FHandle; }
 
 private:
-    NamedMutex(int fd, std::uint32_t handle) : FFd(fd), FHandle(handle) {}
+    NamedMutex(std::intptr_t systemHandle, std::uint32_t handle)
+        : FSystemHandle(systemHandle), FHandle(handle)
+    {}
 
-    int FFd;
+    std::intptr_t FSystemHandle; // the locked file's descriptor, or the mutex's handle
     std::uint32_t FHandle;
 };

@@ -2,19 +2,6 @@
 
 #include "util/AsciiText.h"
 
-#include <climits>
-#include <unistd.h>
-
-std::string ProgramPath()
-{
-    std::string buffer(PATH_MAX, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n <= 0)
-        return {};
-    buffer.resize(static_cast<std::size_t>(n));
-    return buffer;
-}
-
 std::string ReplaceProgramExtension(std::string_view path, std::string_view extension)
 {
     if (path.size() >= 4 && AsciiEqualNoCase(path.substr(path.size() - 4), ".exe"))

@@ -3,11 +3,12 @@
 #include <string>
 #include <string_view>
 
-// The program's own path and the names derived from it. Programs here have no ".exe"; where a
+// The program's own path and the names derived from it. Programs on Linux have no ".exe"; where a
 // name is formed by replacing the program's extension, a path ending in ".exe" (any letter case)
 // has those four characters replaced and any other path has the new extension appended.
 
-// The running program's full path (from /proc/self/exe); empty when the system cannot tell.
+// The running program's full path (Linux: /proc/self/exe; Windows: GetModuleFileName, in the ANSI
+// code page); empty when the system cannot tell.
 std::string ProgramPath();
 
 // "/opt/bytescope/bytescope" with ".itl" gives "/opt/bytescope/bytescope.itl";

@@ -6,8 +6,13 @@
 #include <string_view>
 #include <vector>
 
-// Read-only named values that a Windows installation keeps in the registry live here in an INI
-// file found along XDG_CONFIG_DIRS. The server instance ("ViewerHandle" of key
+// Read-only named values that a Windows installation keeps in the registry. On Windows they are
+// read from the registry itself: ReadValdoraValue(section, name) is the value `name` of the key
+// HKEY_LOCAL_MACHINE\Software\Norvane\valdora\<section>. A missing key or value is the empty
+// text; a string or expandable string (not expanded) is the text, cut at its first zero character;
+// a value of any other type raises RegistryError "Invalid data type for '<name>'".
+//
+// On Linux they live in an INI file found along XDG_CONFIG_DIRS. The server instance ("ViewerHandle" of key
 // "\Software\Norvane\valdora\demon") is the key ViewerHandle in section [demon] of
 // "Norvane/valdora.conf":
 //
@@ -34,13 +39,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The folders searched, in order, from XDG_CONFIG_DIRS.
+// The folders searched, in order, from XDG_CONFIG_DIRS (Linux only).
 std::vector<std::filesystem::path> ConfigFolders();
 
-// The text value `name` in `section` of the first file `relativePath` found in `folders`.
+// The text value `name` in `section` of the first file `relativePath` found in `folders` (the INI
+// reader; on any system).
 std::string ReadRegistryText(const std::vector<std::filesystem::path>& folders,
                              const std::filesystem::path& relativePath, std::string_view section,
                              std::string_view name);
 
-// The text value `name` in `section` of the first "Norvane/valdora.conf" along XDG_CONFIG_DIRS.
+// The text value `name` in `section`: of the first "Norvane/valdora.conf" along XDG_CONFIG_DIRS on
+// Linux, of the key HKEY_LOCAL_MACHINE\Software\Norvane\valdora\<section> on Windows.
 std::string ReadValdoraValue(std::string_view section, std::string_view name);
+
+// The text value `name` of the key `keyPath` below HKEY_LOCAL_MACHINE (Windows only), by the rules
+// above; ReadValdoraValue reads through it.
+std::string ReadMachineRegistryText(std::string_view keyPath, std::string_view name);

@@ -2,7 +2,12 @@
 
 #include <filesystem>
 
-// The per-user folder that holds message windows, named mutexes and exit-code records:
+// Windows: "%LOCALAPPDATA%\mentix", created when missing; refused when the name is held by
+// anything but a folder (a link or other reparse point counts as not). Nothing of ours keeps files
+// there on Windows: named mutexes and message windows are the system's own objects, and a waiting
+// client gets the exit code from the process itself.
+//
+// Linux: the per-user folder that holds message windows, named mutexes and exit-code records:
 // "$XDG_RUNTIME_DIR/mentix", or "/tmp/mentix-<uid>" when XDG_RUNTIME_DIR is unset, empty or not
 // an absolute path. It is created with mode 0700 when missing.
 //

@@ -13,3 +13,8 @@
 // - quotes join with adjacent text ("a"'b'c is one word abc) and an empty pair '' is an empty word.
 // An unterminated quote runs to the end of the text; a trailing lone backslash is kept as is.
 std::vector<std::string> SplitShellWords(std::string_view text);
+
+// A parameter text split into arguments by the rules of the system's programs: SplitShellWords on
+// Linux, the C runtime's (SplitWindowsWords in WindowsWords.h) on Windows, where a path such as
+// C:\Apps\x keeps its backslashes.
+std::vector<std::string> SplitParameters(std::string_view text);

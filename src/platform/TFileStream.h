@@ -36,9 +36,9 @@ public:
 
 private:
     std::int64_t SeekInOrder(std::int64_t offset, SeekOrigin origin) const;
-    [[noreturn]] void FailSeek(int error) const;
+    [[noreturn]] void FailSeek(int error) const; // the system's error number
 
-    int FFd = -1; // the system's handle of the open file
+    std::intptr_t FHandle = -1; // the system's handle of the open file (a descriptor, or a HANDLE)
     std::string FPath;
     bool FInOrder = false;      // the file cannot seek
     std::int64_t FPosition = 0; // bytes read and written: the position where the file cannot seek

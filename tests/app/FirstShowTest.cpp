@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -28,7 +27,7 @@ class WorkAreaFile
 {
 public:
     explicit WorkAreaFile(const std::string& suffix)
-        : FName("app_test-" + std::to_string(::getpid()) + "-" + suffix),
+        : FName("app_test-" + std::to_string(QCoreApplication::applicationPid()) + "-" + suffix),
           FPath(std::filesystem::path(FolderPart(ProgramPath())) / FName)
     {}
     ~WorkAreaFile() { std::filesystem::remove(FPath); }

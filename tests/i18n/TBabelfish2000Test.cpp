@@ -260,9 +260,12 @@ TEST(Babelfish, GeneratedFileHoldsGatheredLinesThenTheTableAndReadsBack)
         engine.WriteItlFile(dir / "missing" / "out.itl");
         ADD_FAILURE() << "no error";
     } catch (const EStreamError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("missing/out.itl"));
+        EXPECT_THAT(error.what(), HasSubstr((std::filesystem::path("missing") / "out.itl").string()));
+#ifndef _WIN32 // the system's own words; Windows words it otherwise
         EXPECT_THAT(error.what(), HasSubstr("No such file or directory"));
+#endif
     }
+#ifndef _WIN32 // Linux's device that is always full; Windows has none
     try {
         engine.WriteItlFile("/dev/full");
         ADD_FAILURE() << "no error";
@@ -270,6 +273,7 @@ TEST(Babelfish, GeneratedFileHoldsGatheredLinesThenTheTableAndReadsBack)
         EXPECT_THAT(error.what(), HasSubstr("/dev/full"));
         EXPECT_THAT(error.what(), HasSubstr("No space left on device"));
     }
+#endif
 }
 
 TEST(Babelfish, DestructionWritesTheGeneratedFileIntoTheCurrentDirectory)

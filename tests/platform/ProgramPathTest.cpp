@@ -12,6 +12,11 @@ TEST(ProgramPath, FormsNamesFromTheProgramPath)
     EXPECT_EQ(FileNamePart("plain"), "plain");
     EXPECT_EQ(FolderPart("/opt/bytescope/bytescope"), "/opt/bytescope/");
     EXPECT_EQ(FolderPart("plain"), "");
+
+    // The language file beside this very program: "platform_test.itl" on either system.
+    const std::string own = ProgramPath();
+    EXPECT_EQ(FileNamePart(ReplaceProgramExtension(own, ".itl")), "platform_test.itl") << own;
+    EXPECT_FALSE(FolderPart(own).empty()) << own;
 }
 
 TEST(ProgramPath, TitleIsTheCapitalisedNameBeforeItsFirstDot)
@@ -19,5 +24,4 @@ TEST(ProgramPath, TitleIsTheCapitalisedNameBeforeItsFirstDot)
     EXPECT_EQ(ApplicationTitle("/opt/bytescope/bytescope"), "Bytescope");
     EXPECT_EQ(ApplicationTitle("C:\\Apps\\ByteScope.old.exe"), "Bytescope");
     EXPECT_EQ(ApplicationTitle("/usr/bin/.hidden"), "");
-    EXPECT_FALSE(ProgramPath().empty());
 }

@@ -13,7 +13,10 @@
 
 #include <chrono>
 #include <memory>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -34,8 +37,12 @@ constexpr std::uint32_t kPerSender = 25000;
 constexpr std::uint32_t kWarmUpSeed = kSenders + 1;
 constexpr std::uint32_t kWarmUpCount = 10000;
 
+// The resident size, from Linux's /proc; -1 on Windows, where the memory check is left out.
 long ResidentBytes()
 {
+#ifdef _WIN32
+    return -1;
+#else
     long pages = 0;
     long resident = 0;
     if (std::FILE* file = std::fopen("/proc/self/statm", "r")) {
@@ -44,6 +51,7 @@ long ResidentBytes()
         std::fclose(file);
     }
     return resident * ::sysconf(_SC_PAGESIZE);
+#endif
 }
 
 struct Tally
@@ -155,7 +163,7 @@ TEST(ServerLinkFlood, FourProcessesHundredThousandMessagesNothingLostMemoryFlat)
     // leak of even one small block per message would be several megabytes.
     const long growth = afterFlood - afterWarmUp;
     RecordProperty("rss_growth_bytes", std::to_string(growth));
-    if (!kSanitized) {
+    if (!kSanitized && afterWarmUp >= 0) {
         EXPECT_LT(growth, 4L * 1024 * 1024)
             << "resident size grew from " << afterWarmUp << " to " << afterFlood;
     }

@@ -1,19 +1,22 @@
 // A small program with a server-link component on an owner object, for the cross-process tests:
 // single instance, hand-over, registration and quit. It ends when its standard input closes.
+// With --exit-with it is only a program for the server to start, which Windows has none of at hand
+// (no /bin/true, no /bin/sh): it makes the file named by --touch and ends with the code given.
 //
 //   mentix-test-client --events FILE [--server] [--multi] [--deny-quit] [--hang-on-quit] [ARGS...]
+//   mentix-test-client [--touch FILE] --exit-with CODE
 #include "serverlink/TkdbDemonClient.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPointer>
-#include <QSocketNotifier>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -41,10 +44,32 @@ std::string OptionValue(int argc, char** argv, const char* option)
     return {};
 }
 
+// Ends the event loop once standard input has closed. The pipe is read on a thread of its own, as
+// Windows has nothing that watches a pipe from the event loop; unbuffered, so no lock of C stdio is
+// held there when the program ends.
+void WatchInputForItsEnd()
+{
+    std::thread([] {
+        QFile input;
+        if (input.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            char buffer[64];
+            while (input.read(buffer, sizeof buffer) > 0) {
+            }
+        }
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+    }).detach();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (HasOption(argc, argv, "--exit-with")) {
+        if (HasOption(argc, argv, "--touch"))
+            std::ofstream(OptionValue(argc, argv, "--touch"));
+        return std::atoi(OptionValue(argc, argv, "--exit-with").c_str());
+    }
     QCoreApplication app(argc, argv);
     const std::string events = OptionValue(argc, argv, "--events");
     const bool denyQuit = HasOption(argc, argv, "--deny-quit");
@@ -77,12 +102,7 @@ int main(int argc, char** argv)
     }
     Log(events, "ready " + std::to_string(demon->OwnEntity.Handle));
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[64];
-        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
-            QCoreApplication::quit();
-    });
+    WatchInputForItsEnd();
     const int code = QCoreApplication::exec();
     Log(events, demon.isNull() ? "ended destroyed" : "ended");
     delete owner;

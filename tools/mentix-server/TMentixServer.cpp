@@ -7,7 +7,6 @@
 #include "serverlink/TMentixMessageStream.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -175,16 +174,10 @@ void TMentixServer::Execute(TMentixMessageStream& request, TMentixMessageStream&
     const std::int32_t option =
         request.ReadInt32(); // carried for the caller; this server gives it no meaning
     std::vector<std::string> argv{program};
-    for (std::string& word : SplitShellWords(parameters))
+    for (std::string& word : SplitParameters(parameters))
         argv.push_back(std::move(word));
     int errorNumber = 0;
-    ProcessId pid = program.empty() ? 0 : SpawnProgram(argv, errorNumber);
-    // The answer names the program only once somebody will reap it and record its end.
-    if (pid > 0 && !FReaper.Watch(pid, wait)) {
-        KillAndReap(pid);
-        pid = 0;
-        errorNumber = EAGAIN;
-    }
+    const ProcessId pid = program.empty() ? 0 : FReaper.Start(argv, wait, errorNumber);
     Log("execute " + Quoted(program) + " " + Quoted(parameters) + (wait ? " wait" : "") + " option " +
         std::to_string(option) + " -> " +
         (pid > 0 ? std::to_string(pid)

@@ -48,10 +48,13 @@ int Usage(const std::string& message)
     return 2;
 }
 
+// Ends the folder with the system's separator, unless it ends with one already (on Windows "/" is
+// one too).
 std::string WithSlash(std::string folder)
 {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
+    constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (folder.empty() || (folder.back() != '/' && folder.back() != separator))
+        folder += separator;
     return folder;
 }
 

@@ -23,21 +23,17 @@ std::string ExitRecordPath(ProcessId pid)
     return (RuntimeFolder() / ("exit-" + std::to_string(pid))).string();
 }
 
-ProcessId SpawnProgram(const std::vector<std::string>& argv, int& errorNumber)
-{
-    const pid_t pid = SpawnArgv(argv, errorNumber);
-    if (pid != 0)
-        ::unlink(ExitRecordPath(pid).c_str());
-    return pid;
-}
+namespace {
 
-void KillAndReap(ProcessId pid)
+void KillAndReap(pid_t pid)
 {
     ::kill(pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
 }
+
+} // namespace
 
 namespace {
 
@@ -131,6 +127,26 @@ struct ChildReaper::Impl
         }
     }
 
+    bool Watch(pid_t pid, bool recordExitCode)
+    {
+        if (!WakeEvent.Valid())
+            return false;
+        try {
+            std::string recordPath = ExitRecordPath(pid);
+            ::unlink(recordPath.c_str()); // stale, from an earlier process of the same id
+            if (!recordExitCode)
+                recordPath.clear();
+            std::lock_guard lock(Mutex);
+            if (!Thread.joinable())
+                Thread = std::thread([this] { Run(); });
+            Children.push_back({pid, recordExitCode, std::move(recordPath), UniqueFd(OpenPidFd(pid))});
+        } catch (const std::exception&) {
+            return false; // no thread, no memory or no runtime folder: the caller takes care of it
+        }
+        Wake();
+        return true;
+    }
+
     // Children are only ever appended while the thread polls, so the first entries of the list
     // are the ones that `waits` (after the wake event) stands for.
     void FinishEnded(const std::vector<pollfd>& waits)
@@ -166,19 +182,16 @@ ChildReaper::~ChildReaper()
         FImpl->Thread.join();
 }
 
-bool ChildReaper::Watch(ProcessId pid, bool recordExitCode)
+ProcessId ChildReaper::Start(const std::vector<std::string>& argv, bool recordExitCode, int& errorNumber)
 {
-    if (!FImpl->WakeEvent.Valid())
-        return false;
-    try {
-        std::lock_guard lock(FImpl->Mutex);
-        if (!FImpl->Thread.joinable())
-            FImpl->Thread = std::thread([impl = FImpl.get()] { impl->Run(); });
-        std::string recordPath = recordExitCode ? ExitRecordPath(pid) : std::string();
-        FImpl->Children.push_back({pid, recordExitCode, std::move(recordPath), UniqueFd(OpenPidFd(pid))});
-    } catch (const std::exception&) {
-        return false; // no thread, no memory or no runtime folder: the caller takes care of it
+    const pid_t pid = SpawnArgv(argv, errorNumber);
+    if (pid == 0)
+        return 0;
+    if (!FImpl->Watch(pid, recordExitCode)) {
+        // Better not started than left a zombie with nobody to record its end.
+        KillAndReap(pid);
+        errorNumber = EAGAIN;
+        return 0;
     }
-    FImpl->Wake();
-    return true;
+    return pid;
 }

@@ -51,5 +51,5 @@ std::unique_ptr<NamedMutex> NamedMutex::TryAcquire(std::string_view name)
 
 NamedMutex::~NamedMutex()
 {
-    ::close(FFd);
+    ::close(static_cast<int>(FSystemHandle));
 }

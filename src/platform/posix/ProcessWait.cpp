@@ -66,22 +66,23 @@ std::unique_ptr<ProcessWaiter> ProcessWaiter::Open(ProcessId pid)
 
 ProcessWaiter::~ProcessWaiter()
 {
-    if (FPidFd >= 0)
-        ::close(FPidFd);
+    if (FHandle >= 0)
+        ::close(static_cast<int>(FHandle));
 }
 
 std::optional<std::int32_t> ProcessWaiter::WaitForExitCode()
 {
-    if (FPidFd < 0)
+    if (FHandle < 0)
         return TakeRecord(FPid);
-    pollfd wait{FPidFd, POLLIN, 0};
+    const int pidfd = static_cast<int>(FHandle);
+    pollfd wait{pidfd, POLLIN, 0};
     while (::poll(&wait, 1, -1) < 0 && errno == EINTR) {
     }
     const auto giveUp = std::chrono::steady_clock::now() + kRecordPatience;
     for (;;) {
         if (auto code = TakeRecord(FPid))
             return code;
-        if (Reaped(FPidFd))
+        if (Reaped(pidfd))
             return TakeRecord(FPid);
         if (std::chrono::steady_clock::now() > giveUp)
             return std::nullopt;

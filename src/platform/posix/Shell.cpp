@@ -7,16 +7,9 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-void OpenWebAddress(std::string_view url)
-{
-    const char* opener = std::getenv("BYTESCOPE_URL_OPENER");
-    const std::string program = opener != nullptr && opener[0] != '\0' ? opener : "xdg-open";
-    int error = 0;
-    const pid_t pid = SpawnArgv({program, std::string(url)}, error);
-    if (pid != 0)
-        ReapInBackground(pid);
-}
+namespace {
 
+// The shell error number for an errno value of a failed start (see StartProgram).
 int ShellErrorFromErrno(int errorNumber, std::string_view program)
 {
     switch (errorNumber) {
@@ -49,6 +42,18 @@ int ShellErrorFromErrno(int errorNumber, std::string_view program)
     }
 }
 
+} // namespace
+
+void OpenWebAddress(std::string_view url)
+{
+    const char* opener = std::getenv("BYTESCOPE_URL_OPENER");
+    const std::string program = opener != nullptr && opener[0] != '\0' ? opener : "xdg-open";
+    int error = 0;
+    const pid_t pid = SpawnArgv({program, std::string(url)}, error);
+    if (pid != 0)
+        ReapInBackground(pid);
+}
+
 int StartProgram(const std::vector<std::string>& argv)
 {
     if (argv.empty())
@@ -64,7 +69,12 @@ int StartProgram(const std::vector<std::string>& argv)
 int StartProgram(std::string_view program, std::string_view parameters)
 {
     std::vector<std::string> argv{std::string(program)};
-    for (std::string& word : SplitShellWords(parameters))
+    for (std::string& word : SplitParameters(parameters))
         argv.push_back(std::move(word));
     return StartProgram(argv);
+}
+
+std::vector<std::string> SplitParameters(std::string_view text)
+{
+    return SplitShellWords(text);
 }

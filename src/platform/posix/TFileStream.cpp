@@ -10,23 +10,24 @@
 TFileStream::TFileStream(const std::filesystem::path& path, Mode mode) : FPath(path.string())
 {
     const int flags = mode == Mode::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
-    FFd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    if (FFd < 0) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) {
         const char* what = mode == Mode::Read ? "Cannot open file \"" : "Cannot create file \"";
         throw EFOpenError(what + FPath + "\". " + LastErrorText());
     }
-    FInOrder = ::lseek(FFd, 0, SEEK_CUR) < 0;
+    FHandle = fd;
+    FInOrder = ::lseek(fd, 0, SEEK_CUR) < 0;
 }
 
 TFileStream::~TFileStream()
 {
-    if (FFd >= 0)
-        ::close(FFd);
+    if (FHandle >= 0)
+        ::close(static_cast<int>(FHandle));
 }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count)
 {
-    const std::size_t done = ReadAll(FFd, {static_cast<char*>(buffer), count});
+    const std::size_t done = ReadAll(static_cast<int>(FHandle), {static_cast<char*>(buffer), count});
     FPosition += static_cast<std::int64_t>(done);
     return done;
 }
@@ -34,7 +35,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count)
 std::size_t TFileStream::Write(const void* buffer, std::size_t count)
 {
     errno = 0;
-    const std::size_t done = WriteAll(FFd, {static_cast<const char*>(buffer), count});
+    const std::size_t done = WriteAll(static_cast<int>(FHandle), {static_cast<const char*>(buffer), count});
     FPosition += static_cast<std::int64_t>(done);
     if (done != count) {
         // A write that took nothing and said nothing still failed; the device is the likeliest cause.
@@ -50,7 +51,7 @@ std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin)
         return SeekInOrder(offset, origin);
     const int whence =
         origin == SeekOrigin::Begin ? SEEK_SET : (origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END);
-    const off_t result = ::lseek(FFd, static_cast<off_t>(offset), whence);
+    const off_t result = ::lseek(static_cast<int>(FHandle), static_cast<off_t>(offset), whence);
     if (result < 0)
         FailSeek(errno);
     return static_cast<std::int64_t>(result);

@@ -6,8 +6,9 @@
 #include <csignal>
 #include <pthread.h>
 
-bool WriteToChild(int fd, std::string_view bytes)
+bool WriteToChild(std::intptr_t input, std::string_view bytes)
 {
+    const int fd = static_cast<int>(input);
     if (fd < 0)
         return false;
     // Block the signal for the write and take back one that it raised.

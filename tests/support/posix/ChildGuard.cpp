@@ -39,9 +39,35 @@ std::vector<char*> EnvironmentWithout(const std::vector<std::string>& names)
 
 } // namespace
 
+class ChildGuard::Process
+{
+public:
+    pid_t Pid = 0;
+    int Input = -1;
+    bool Reaped = false;
+    int Status = 0;
+
+    bool Reap(bool block)
+    {
+        if (Reaped)
+            return true;
+        int status = 0;
+        pid_t result;
+        do {
+            result = ::waitpid(Pid, &status, block ? 0 : WNOHANG);
+        } while (result < 0 && errno == EINTR);
+        if (result == Pid) {
+            Reaped = true;
+            Status = status;
+        }
+        return Reaped;
+    }
+};
+
 ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
                        const std::filesystem::path& workingFolder,
                        const std::vector<std::string>& withoutVariables)
+    : FProcess(std::make_unique<Process>())
 {
     const int n = ++gChildCounter;
     FOut = outputFolder / ("child-" + std::to_string(n) + ".out");
@@ -61,12 +87,13 @@ ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesyst
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     std::vector<char*> environment = EnvironmentWithout(withoutVariables);
-    const int error = ::posix_spawn(&FPid, args[0], &actions, nullptr, args.data(), environment.data());
+    const int error =
+        ::posix_spawn(&FProcess->Pid, args[0], &actions, nullptr, args.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[0]);
-    FInput = pipeFds[1];
+    FProcess->Input = pipeFds[1];
     if (error != 0) {
-        ::close(FInput);
+        ::close(FProcess->Input);
         throw std::runtime_error("cannot start " + argv[0]);
     }
 }
@@ -74,58 +101,54 @@ ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesyst
 ChildGuard::~ChildGuard()
 {
     CloseInput();
-    if (!FReaped) {
-        ::kill(FPid, SIGKILL);
-        Reap(true);
+    if (!FProcess->Reaped) {
+        ::kill(FProcess->Pid, SIGKILL);
+        FProcess->Reap(true);
     }
 }
 
-bool ChildGuard::Reap(bool block)
+int ChildGuard::Pid() const
 {
-    if (FReaped)
-        return true;
-    int status = 0;
-    pid_t result;
-    do {
-        result = ::waitpid(FPid, &status, block ? 0 : WNOHANG);
-    } while (result < 0 && errno == EINTR);
-    if (result == FPid) {
-        FReaped = true;
-        FStatus = status;
-    }
-    return FReaped;
+    return FProcess->Pid;
 }
 
 bool ChildGuard::Running()
 {
-    return !Reap(false);
+    return !FProcess->Reap(false);
 }
 
 void ChildGuard::WriteInput(const std::string& bytes)
 {
-    if (!WriteToChild(FInput, bytes))
+    if (!WriteToChild(FProcess->Input, bytes))
         throw std::runtime_error("cannot write to the program's input");
 }
 
 void ChildGuard::CloseInput()
 {
-    if (FInput >= 0) {
-        ::close(FInput);
-        FInput = -1;
+    if (FProcess->Input >= 0) {
+        ::close(FProcess->Input);
+        FProcess->Input = -1;
     }
 }
 
-void ChildGuard::Signal(int signalNumber)
+void ChildGuard::RequestStop(Stop how)
 {
-    if (!FReaped)
-        ::kill(FPid, signalNumber);
+    if (!FProcess->Reaped)
+        ::kill(FProcess->Pid, how == Stop::Interrupt ? SIGINT : SIGTERM);
+}
+
+void ChildGuard::Kill()
+{
+    // Only the thread that waits reaps, so the process id still names our child here.
+    if (!FProcess->Reaped)
+        ::kill(FProcess->Pid, SIGKILL);
 }
 
 int ChildGuard::Wait()
 {
     if (!WaitFor([this] { return !Running(); }))
         return -1;
-    return WIFEXITED(FStatus) ? WEXITSTATUS(FStatus) : -1;
+    return WIFEXITED(FProcess->Status) ? WEXITSTATUS(FProcess->Status) : -1;
 }
 
 std::string ChildGuard::Output() const
@@ -136,4 +159,9 @@ std::string ChildGuard::Output() const
 std::string ChildGuard::Errors() const
 {
     return ReadFileBytes(FErr);
+}
+
+std::string SystemPath(const std::filesystem::path& path)
+{
+    return path.string();
 }
