@@ -1,5 +1,6 @@
 #include "platform/MessageWindow.h"
 
+#include "StopRequests.h"
 #include "UniqueWindow.h"
 #include "WindowClassUse.h"
 #include "platform/LastError.h"
@@ -61,9 +62,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COPYDATA:
         return Deliver(window, wParam, lParam) ? TRUE : FALSE;
     case WM_CLOSE:
-        // Asked to close (as a task list asks a program's windows): the program is asked to end,
-        // through its message loop. The window itself stays until its owner destroys it.
-        ::PostQuitMessage(0);
+        // Asked to close (as a task list asks a program's windows): the program is asked to stop.
+        // The window itself stays until its owner destroys it.
+        RequestStopByClose();
         return 0;
     default:
         return ::DefWindowProcA(window, message, wParam, lParam);
