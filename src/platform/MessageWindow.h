@@ -32,6 +32,7 @@ using WindowHandle = std::uint32_t;
 
 // The window procedure: the sender's window handle (as the sender stated it), the data word, and
 // the bytes, valid only during the call. It may send messages itself and may destroy its own window.
+// It must not throw: on Windows an exception cannot cross the system's frames and ends the program.
 using WindowProcedure =
     std::function<void(WindowHandle senderHandle, std::uint32_t dataWord, std::string_view bytes)>;
 

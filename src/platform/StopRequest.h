@@ -6,7 +6,7 @@ class MessageWindow;
 
 // The system's requests that a resident program stop, turned into something its main loop can
 // wait for beside its message window: SIGTERM and SIGINT on POSIX; Ctrl+C, Ctrl+Break, the
-// console's close and WM_QUIT on Windows.
+// console's close, WM_CLOSE to a message window of the program and WM_QUIT on Windows.
 //
 // The first request is answered by Wait() returning false, so the program can shut down in order.
 // Shutting down may wait on a peer that never answers, and only another request can get the

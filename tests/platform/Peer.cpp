@@ -1,5 +1,7 @@
 #include "Peer.h"
 
+#include "support/WriteToChild.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -40,4 +42,10 @@ std::string Peer::ReadToEnd()
     while (ReadMore()) {
     }
     return std::exchange(FPending, std::string());
+}
+
+void Peer::WriteLine(const std::string& line)
+{
+    // A peer that has died shows in what it answers (nothing), which the test checks.
+    WriteToChild(FInput, line + "\n");
 }

@@ -1,7 +1,5 @@
 #include "Peer.h"
 
-#include "support/WriteToChild.h"
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -79,12 +77,6 @@ bool Peer::ReadMore()
         return false;
     FPending.append(buffer, static_cast<std::size_t>(n));
     return true;
-}
-
-void Peer::WriteLine(const std::string& line)
-{
-    // A peer that has died shows in what it answers (nothing), which the test checks.
-    WriteToChild(Fd(FInput), line + "\n");
 }
 
 void Peer::CloseInput()

@@ -120,14 +120,6 @@ bool Peer::ReadMore()
     return false;
 }
 
-void Peer::WriteLine(const std::string& line)
-{
-    // A peer that has died shows in what it answers (nothing), which the test checks.
-    const std::string bytes = line + "\n";
-    DWORD written = 0;
-    ::WriteFile(H(FInput), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
-
 void Peer::CloseInput()
 {
     if (FInput != -1)

@@ -1,5 +1,6 @@
 #include "platform/MessageWindow.h"
 
+#include "StopRequests.h"
 #include "UniqueWindow.h"
 #include "WindowClassUse.h"
 #include "platform/LastError.h"
@@ -61,9 +62,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COPYDATA:
         return Deliver(window, wParam, lParam) ? TRUE : FALSE;
     case WM_CLOSE:
-        // Asked to close (as a task list asks a program's windows): the program is asked to end,
-        // through its message loop. The window itself stays until its owner destroys it.
-        ::PostQuitMessage(0);
+        // Asked to close (as a task list asks a program's windows): the program is asked to stop.
+        // The window itself stays until its owner destroys it.
+        RequestStopByClose();
         return 0;
     default:
         return ::DefWindowProcA(window, message, wParam, lParam);
@@ -214,7 +215,8 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
     block.cbData = static_cast<DWORD>(bytes.size());
     block.lpData = const_cast<char*>(bytes.data());
     // Without a time limit, and serving what is sent to this thread meanwhile (SMTO_NORMAL): the
-    // destination may send back before it answers.
+    // destination may send back before it answers. (Wine 8 never delivers a block of about 2 MiB
+    // or more to another process, and such a send does not come back there.)
     DWORD_PTR answer = 0;
     const LRESULT sent =
         ::SendMessageTimeoutA(destination, WM_COPYDATA, reinterpret_cast<WPARAM>(ToWindow(from)),

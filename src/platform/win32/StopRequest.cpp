@@ -1,5 +1,6 @@
 #include "platform/StopRequest.h"
 
+#include "StopRequests.h"
 #include "platform/LastError.h"
 #include "platform/MessageWindow.h"
 #include "platform/PlatformError.h"
@@ -11,14 +12,24 @@ namespace {
 // The console's handler runs on a thread of its own and can reach nothing but these: the event
 // the main loop waits for, the number of stop requests so far, and the event that says the main
 // loop has stopped watching. The events live to the end of the process, as the handler does.
+// gWatched tells that stop requests are ours to handle: a StopRequest has been made.
 HANDLE gStopEvent = nullptr;     // NOLINT
 HANDLE gStoppedEvent = nullptr;  // NOLINT
 volatile LONG gStopRequests = 0; // NOLINT
+volatile LONG gWatched = 0;      // NOLINT
 
 // Counts a request; true for the first one.
 bool FirstRequest()
 {
     return ::InterlockedExchange(&gStopRequests, 1) == 0;
+}
+
+// The first request wakes the main loop; any later one ends the program at once.
+void Request()
+{
+    if (!FirstRequest())
+        ::TerminateProcess(::GetCurrentProcess(), 0);
+    ::SetEvent(gStopEvent);
 }
 
 BOOL WINAPI OnConsoleControl(DWORD event)
@@ -42,9 +53,7 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     default:
         return FALSE;
     }
-    if (!FirstRequest())
-        ::TerminateProcess(::GetCurrentProcess(), 0);
-    ::SetEvent(gStopEvent);
+    Request();
     return TRUE;
 }
 
@@ -71,6 +80,14 @@ bool QuitPosted()
 
 } // namespace
 
+void RequestStopByClose()
+{
+    if (gWatched == 0)
+        ::PostQuitMessage(0);
+    else
+        Request();
+}
+
 StopRequest::StopRequest()
 {
     if (ProcessEvent(gStopEvent) == nullptr || ProcessEvent(gStoppedEvent) == nullptr)
@@ -81,6 +98,7 @@ StopRequest::StopRequest()
     if (!::SetConsoleCtrlHandler(OnConsoleControl, TRUE))
         throw PlatformError("cannot watch for stop requests: " + LastErrorText());
     FWakeUp = reinterpret_cast<std::intptr_t>(gStopEvent);
+    gWatched = 1;
 }
 
 StopRequest::~StopRequest()
