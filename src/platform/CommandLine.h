@@ -5,8 +5,7 @@
 #include <vector>
 
 // The process's command line as bytes: argument 0 (the program as started) and the arguments.
-// Either fill it from main()'s argc/argv or read it from /proc/self/cmdline; nothing is kept in
-// global state.
+// Either fill it from main()'s argc/argv or read the system's copy; nothing is kept in global state.
 class CommandLine
 {
 public:
@@ -14,7 +13,8 @@ public:
     CommandLine(int argc, const char* const* argv);
     explicit CommandLine(std::vector<std::string> arguments) : FArguments(std::move(arguments)) {}
 
-    // The running process's own command line (from /proc/self/cmdline; empty when unreadable).
+    // The running process's own command line (Linux: /proc/self/cmdline; Windows: GetCommandLine
+    // split by the C runtime's rules, see WindowsWords.h); empty when unreadable.
     static CommandLine OfThisProcess();
 
     // Arguments 0 to Count(); entry 0 is the program as started.

@@ -73,8 +73,12 @@ void TkdbCustomDemon::CreateOwnWindow()
     FWindow->SetWindowProcedure([this](WindowHandle sender, std::uint32_t dataWord, std::string_view block) {
         WindowProc(sender, dataWord, block);
     });
-    FNotifier = std::make_unique<QSocketNotifier>(FWindow->FileDescriptor(), QSocketNotifier::Read);
-    connect(FNotifier.get(), &QSocketNotifier::activated, this, [this] { OnWindowReadable(); });
+    // Where the thread's message loop delivers the window's messages by itself, there is nothing
+    // to watch.
+    if (const int descriptor = FWindow->FileDescriptor(); descriptor >= 0) {
+        FNotifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+        connect(FNotifier.get(), &QSocketNotifier::activated, this, [this] { OnWindowReadable(); });
+    }
 }
 
 TkdbCustomDemon::~TkdbCustomDemon()

@@ -1,27 +1,15 @@
+// What message windows do on every system. The POSIX transport's own cases (its files, its wire,
+// its runtime folder) are in MessageWindowWireTest.cpp.
 #include "platform/MessageWindow.h"
 #include "Peer.h"
 #include "PeerPattern.h"
-#include "RawWire.h"
-#include "platform/PlatformError.h"
-#include "platform/RuntimeFolder.h"
-#include "platform/posix/RuntimeFolderPlaces.h"
 #include "support/PrivateEnvironment.h"
-#include "support/TempDir.h"
 
 #include <algorithm>
-#include <atomic>
-#include <csignal>
-#include <fcntl.h>
-#include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
+#include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -41,55 +29,29 @@ WindowProcedure Recorder(Received& into)
     };
 }
 
-// Serves `window` as an event loop would until `done` says so (or a generous safety net, not a
-// timing check, runs out).
-void ServeUntil(MessageWindow& window, const std::function<bool()>& done)
-{
-    for (int round = 0; round < 6000 && !done(); ++round) {
-        pollfd wait{window.FileDescriptor(), POLLIN, 0};
-        if (::poll(&wait, 1, 10) > 0)
-            window.ServePending();
-    }
-}
-
 } // namespace
-
-TEST(RuntimeFolder, IsCreatedPrivateAndRefusedWhenOthersCanEnter)
-{
-    PrivateEnvironment runtime;
-    const auto folder = RuntimeFolder();
-    EXPECT_EQ(folder.string(), runtime.Folder());
-    struct stat info
-    {};
-    ASSERT_EQ(::stat(runtime.Folder().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-
-    ::chmod(runtime.Folder().c_str(), 0755);
-    EXPECT_THROW(RuntimeFolder(), PlatformError);
-    EXPECT_THROW(MessageWindow("C", "N"), PlatformError);
-    EXPECT_THROW(FindWindow("C", "N"), PlatformError);
-
-    ::rmdir(runtime.Folder().c_str());
-    std::filesystem::create_directory(runtime.Path() / "elsewhere");
-    ::chmod((runtime.Path() / "elsewhere").c_str(), 0700);
-    std::filesystem::create_directory_symlink(runtime.Path() / "elsewhere", runtime.Folder());
-    EXPECT_THROW(RuntimeFolder(), PlatformError);
-}
 
 TEST(MessageWindow, RegistersFindsDeliversAndUnregisters)
 {
     PrivateEnvironment runtime;
+    const std::string classA = ProcessUnique("ClassA");
+    const std::string classB = ProcessUnique("ClassB");
     Received atA;
     Received atB;
-    MessageWindow a("ClassA", "", Recorder(atA));
-    auto b = std::make_unique<MessageWindow>("ClassB", "Name B", Recorder(atB));
+    MessageWindow a(classA, "", Recorder(atA));
+    auto b = std::make_unique<MessageWindow>(classB, "Name B", Recorder(atB));
     ASSERT_NE(a.Handle(), 0u);
     ASSERT_NE(a.Handle(), b->Handle());
+    EXPECT_EQ(a.ClassName(), classA);
+    EXPECT_EQ(b->WindowName(), "Name B");
 
-    EXPECT_EQ(FindWindow("ClassA", ""), a.Handle());
-    EXPECT_EQ(FindWindow("ClassB", "Name B"), b->Handle());
-    EXPECT_EQ(FindWindow("ClassB", "name b"), 0u);
-    EXPECT_EQ(FindWindow("ClassB", ""), 0u);
+    // Both names count, byte for byte.
+    EXPECT_EQ(FindWindow(classA, ""), a.Handle());
+    EXPECT_EQ(FindWindow(classB, "Name B"), b->Handle());
+    EXPECT_EQ(FindWindow(classB, "name b"), 0u);
+    EXPECT_EQ(FindWindow(ProcessUnique("classb"), "Name B"), 0u);
+    EXPECT_EQ(FindWindow(classB, ""), 0u);
+    EXPECT_EQ(FindWindow(classA, "Name B"), 0u);
     EXPECT_TRUE(IsWindow(a.Handle()));
     EXPECT_FALSE(IsWindow(0));
 
@@ -102,89 +64,66 @@ TEST(MessageWindow, RegistersFindsDeliversAndUnregisters)
     EXPECT_EQ(Send(b->Handle(), a.Handle(), 0xFFFFFFFFu, ""), SendResult::Delivered);
     EXPECT_EQ(atA.Word, 0xFFFFFFFFu);
     EXPECT_EQ(atA.Bytes, "");
+    EXPECT_EQ(Send(a.Handle(), a.Handle(), 1, std::string(kMaxMessageBytes + 1, 'x')), SendResult::TooLarge);
+    EXPECT_EQ(atA.Count, 1);
+
+    // A second window of a class, and the class outliving its first window.
+    MessageWindow a2(classA, "second", Recorder(atA));
+    EXPECT_EQ(FindWindow(classA, "second"), a2.Handle());
 
     const WindowHandle gone = b->Handle();
     b.reset();
     EXPECT_FALSE(IsWindow(gone));
-    EXPECT_EQ(FindWindow("ClassB", "Name B"), 0u);
+    EXPECT_EQ(FindWindow(classB, "Name B"), 0u);
     EXPECT_EQ(Send(a.Handle(), gone, 1, "x"), SendResult::NoSuchWindow);
     EXPECT_EQ(Send(a.Handle(), 0, 1, "x"), SendResult::NoSuchWindow);
-    EXPECT_FALSE(std::filesystem::exists(WindowFile(runtime.Folder(), gone, ".win")));
-    EXPECT_FALSE(std::filesystem::exists(WindowFile(runtime.Folder(), gone, ".sock")));
+
+    // The class can be used again after its last window went.
+    MessageWindow again(classB, "Name B", Recorder(atB));
+    EXPECT_EQ(FindWindow(classB, "Name B"), again.Handle());
+    EXPECT_EQ(Send(a.Handle(), again.Handle(), 7, "again"), SendResult::Delivered);
+    EXPECT_EQ(atB.Bytes, "again");
 }
 
-TEST(MessageWindow, AProcedureMayDestroyItsOwnWindow)
+TEST(MessageWindow, AProcedureMayDestroyItsOwnWindowAndSendFromInside)
 {
     PrivateEnvironment runtime;
-    MessageWindow sender("S", "");
+    Received got;
+    MessageWindow sender(ProcessUnique("S"), "", Recorder(got));
     std::unique_ptr<MessageWindow> doomed;
     int calls = 0;
-    doomed = std::make_unique<MessageWindow>("D", "", [&](WindowHandle, std::uint32_t, std::string_view) {
-        ++calls;
-        doomed.reset();
-    });
+    doomed = std::make_unique<MessageWindow>(
+        ProcessUnique("D"), "", [&](WindowHandle from, std::uint32_t word, std::string_view bytes) {
+            ++calls;
+            // Sends while the handle is still ours, then goes.
+            EXPECT_EQ(Send(doomed->Handle(), from, word + 1, bytes), SendResult::Delivered);
+            doomed.reset();
+        });
     const WindowHandle handle = doomed->Handle();
     EXPECT_EQ(Send(sender.Handle(), handle, 1, "bye"), SendResult::Delivered);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(doomed, nullptr);
     EXPECT_FALSE(IsWindow(handle));
-}
-
-TEST(MessageWindow, RefusesOversizedAndStalledMessages)
-{
-    PrivateEnvironment runtime;
-    Received got;
-    MessageWindow window("C", "N", Recorder(got));
-    EXPECT_EQ(Send(window.Handle(), window.Handle(), 1, std::string(kMaxMessageBytes + 1, 'x')),
-              SendResult::TooLarge);
-
-    // A header announcing too much is dropped unread and unanswered.
-    int fd = RawConnect(runtime.Folder(), window.Handle());
-    ASSERT_GE(fd, 0);
-    const std::string big = Header(1, window.Handle(), 7, kMaxMessageBytes + 1);
-    ASSERT_TRUE(SendAll(fd, big));
-    window.ServePending();
-    EXPECT_TRUE(HungUp(fd));
-    ::close(fd);
-
-    // A peer that stops in the middle of a message is dropped after the time-out, while the window
-    // serves others.
-    fd = RawConnect(runtime.Folder(), window.Handle());
-    ASSERT_GE(fd, 0);
-    const std::string part = Header(1, window.Handle(), 7, 10) + "abc";
-    ASSERT_TRUE(SendAll(fd, part));
-    const int other = RawConnect(runtime.Folder(), window.Handle());
-    ASSERT_GE(other, 0);
-    const std::string whole = Header(2, window.Handle(), 3, 9) + "meanwhile";
-    ASSERT_TRUE(SendAll(other, whole));
-    window.ServePending();
-    EXPECT_TRUE(Acknowledged(other));
-    ::close(other);
-    EXPECT_EQ(got.Bytes, "meanwhile");
-    EXPECT_FALSE(HungUp(fd));
-    ServeUntil(window, [fd] { return HungUp(fd); });
-    EXPECT_TRUE(HungUp(fd));
-    ::close(fd);
     EXPECT_EQ(got.Count, 1);
-    got = {};
-
-    // The window still works afterwards.
-    EXPECT_EQ(Send(window.Handle(), window.Handle(), 3, "ok"), SendResult::Delivered);
-    EXPECT_EQ(got.Bytes, "ok");
+    EXPECT_EQ(got.Sender, handle);
+    EXPECT_EQ(got.Word, 2u);
+    EXPECT_EQ(got.Bytes, "bye");
+    EXPECT_EQ(Send(sender.Handle(), handle, 1, "anyone?"), SendResult::NoSuchWindow);
 }
 
 TEST(MessageWindow, ReplyFromAnotherProcessArrivesInsideTheSend)
 {
     PrivateEnvironment runtime;
-    Peer echo({"echo", "EchoClass", "echo window"});
+    const std::string echoClass = ProcessUnique("EchoClass");
+    Peer echo({"echo", echoClass, "echo window"});
     const WindowHandle peerHandle = echo.ReadReadyHandle();
     ASSERT_NE(peerHandle, 0u);
 
-    EXPECT_EQ(FindWindow("EchoClass", "echo window"), peerHandle);
+    EXPECT_EQ(FindWindow(echoClass, "echo window"), peerHandle);
     EXPECT_TRUE(IsWindow(peerHandle));
 
     Received reply;
-    MessageWindow own("Own", "");
+    MessageWindow own(ProcessUnique("Own"), "");
     own.SetWindowProcedure(Recorder(reply));
     EXPECT_EQ(Send(own.Handle(), peerHandle, 4100, "question"), SendResult::Delivered);
     // Nothing served the own window outside the send, so the reply came inside it.
@@ -193,36 +132,32 @@ TEST(MessageWindow, ReplyFromAnotherProcessArrivesInsideTheSend)
     EXPECT_EQ(reply.Word, 4101u);
     EXPECT_EQ(reply.Bytes, "re:question");
 
-    // A bigger message crosses in several pieces while both sides keep serving.
-    const std::string large(3 * 1024 * 1024, 'q');
+    // A bigger message crosses in several pieces while both sides keep serving. (Wine 8 never
+    // delivers a block of 2 MiB or more to another process, so the block stays below that.)
+    const std::string large(1536 * 1024, 'q');
     EXPECT_EQ(Send(own.Handle(), peerHandle, 1, large), SendResult::Delivered);
     EXPECT_EQ(reply.Bytes, "re:" + large);
 }
 
-TEST(MessageWindow, KilledPeersWindowIsNeverFoundAndItsFilesGo)
+TEST(MessageWindow, KilledPeersWindowIsNeverFound)
 {
     PrivateEnvironment runtime;
-    Peer echo({"echo", "Victim", ""});
+    const std::string victimClass = ProcessUnique("Victim");
+    Peer echo({"echo", victimClass, ""});
     const WindowHandle handle = echo.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
-    const std::string record = WindowFile(runtime.Folder(), handle, ".win");
-    const std::string socket = WindowFile(runtime.Folder(), handle, ".sock");
-    ASSERT_TRUE(std::filesystem::exists(record));
 
     echo.Kill();
-    EXPECT_TRUE(std::filesystem::exists(record)); // nobody has looked yet
-    EXPECT_EQ(FindWindow("Victim", ""), 0u);
-    EXPECT_FALSE(std::filesystem::exists(record));
-    EXPECT_FALSE(std::filesystem::exists(socket));
+    EXPECT_EQ(FindWindow(victimClass, ""), 0u);
     EXPECT_FALSE(IsWindow(handle));
-    MessageWindow own("Own", "");
+    MessageWindow own(ProcessUnique("Own"), "");
     EXPECT_EQ(Send(own.Handle(), handle, 1, "anyone?"), SendResult::NoSuchWindow);
 }
 
 TEST(MessageWindow, SendReturnsWhenTheDestinationDiesDuringTheRequest)
 {
     PrivateEnvironment runtime;
-    Peer hang({"hang", "Hang", ""});
+    Peer hang({"hang", ProcessUnique("Hang"), ""});
     const WindowHandle handle = hang.ReadReadyHandle();
     ASSERT_NE(handle, 0u);
 
@@ -231,35 +166,30 @@ TEST(MessageWindow, SendReturnsWhenTheDestinationDiesDuringTheRequest)
         hang.ReadLine(); // "got", or nothing when the peer failed: kill it either way
         hang.Kill();
     });
-    MessageWindow own("Own", "");
+    MessageWindow own(ProcessUnique("Own"), "");
     const SendResult result = Send(own.Handle(), handle, 1, "never answered");
     killer.join();
     EXPECT_EQ(result, SendResult::Broken);
 }
 
-TEST(MessageWindow, HaltedProcessFlushesItsOutputAndLeavesNoWindowFiles)
+TEST(MessageWindow, HaltedProcessFlushesItsOutputAndEndsWithItsCode)
 {
     PrivateEnvironment runtime;
-    Peer halt({"halt"});
+    Peer halt({"halt", ProcessUnique("HaltClass")});
     EXPECT_EQ(halt.ReadToEnd(), "halting");
-    const int status = halt.Wait();
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    for (const auto& entry : std::filesystem::directory_iterator(runtime.Folder())) {
-        const auto extension = entry.path().extension();
-        EXPECT_TRUE(extension != ".win" && extension != ".sock") << entry.path();
-    }
+    EXPECT_EQ(halt.Wait(), 0);
 }
 
 TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
 {
     PrivateEnvironment runtime;
     Received got;
-    MessageWindow a("A", "", Recorder(got));
-    MessageWindow b("B", "", [&](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
-        // A reply sent from inside the procedure, as the server link does.
-        EXPECT_EQ(Send(b.Handle(), sender, word + 1, bytes), SendResult::Delivered);
-    });
+    MessageWindow a(ProcessUnique("A"), "", Recorder(got));
+    MessageWindow b(ProcessUnique("B"), "",
+                    [&](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
+                        // A reply sent from inside the procedure, as the server link does.
+                        EXPECT_EQ(Send(b.Handle(), sender, word + 1, bytes), SendResult::Delivered);
+                    });
     const std::string block = PatternBytes(1024 * 1024, 3);
     EXPECT_EQ(Send(a.Handle(), a.Handle(), 9, block), SendResult::Delivered);
     EXPECT_EQ(got.Count, 1);
@@ -269,320 +199,23 @@ TEST(MessageWindow, LargeBlocksToOwnWindowsAndBetweenProcessesArriveIntact)
     EXPECT_EQ(got.Word, 10u);
     EXPECT_TRUE(got.Bytes == block);
 
-    // Two processes send each other a block far beyond a socket buffer at the same moment.
-    const std::size_t size = 4 * 1024 * 1024;
-    Peer peer({"swap", "Swap", "", std::to_string(size)});
+    // Two processes send each other a block far beyond a socket buffer at the same moment (below
+    // 2 MiB, which Wine 8 never delivers to another process).
+    const std::size_t size = 1536 * 1024;
+    Peer peer({"swap", ProcessUnique("Swap"), "", std::to_string(size)});
     const WindowHandle peerHandle = peer.ReadReadyHandle();
     ASSERT_NE(peerHandle, 0u);
     got = {};
     peer.WriteLine("go " + std::to_string(a.Handle()));
     EXPECT_EQ(Send(a.Handle(), peerHandle, 2, PatternBytes(size, 1)), SendResult::Delivered);
-    // Its send may still be on the way: serve until the peer reports how both ended.
-    for (int round = 0; round < 600 && got.Count == 0; ++round) {
-        pollfd wait{a.FileDescriptor(), POLLIN, 0};
-        if (::poll(&wait, 1, 100) > 0)
-            a.ServePending();
-    }
+    // Its send may still be on the way: serve until the peer reports how both ended (or a
+    // generous safety net, not a timing check, runs out).
+    for (int round = 0; round < 600 && got.Count == 0; ++round)
+        ServeMessages(100);
     std::vector<std::string> lines{peer.ReadLine(), peer.ReadLine()};
     std::sort(lines.begin(), lines.end());
     EXPECT_EQ(lines[0], "got " + std::to_string(size) + " intact");
     EXPECT_EQ(lines[1], "sent 1");
     EXPECT_EQ(got.Count, 1);
     EXPECT_TRUE(got.Bytes == PatternBytes(size, 2));
-}
-
-TEST(MessageWindow, RefusesBlocksWhoseMemoryFileIsNotWhatTheHeaderSays)
-{
-    PrivateEnvironment runtime;
-    Received got;
-    MessageWindow window("C", "N", Recorder(got));
-    const std::string block = PatternBytes(100, 4);
-    const std::size_t before = OpenDescriptors();
-    enum class Attached
-    {
-        Nothing,
-        SealedFile,
-        OpenFile // could change while it is read
-    };
-    struct Forgery
-    {
-        const char* What;
-        std::string Header;
-        Attached File;
-    };
-    const Forgery forgeries[] = {
-        {"file shorter than announced", Shared(1, window.Handle(), 7, 101), Attached::SealedFile},
-        {"file longer than announced", Shared(1, window.Handle(), 7, 99), Attached::SealedFile},
-        {"file not sealed", Shared(1, window.Handle(), 7, 100), Attached::OpenFile},
-        {"inline frame with a file", Header(1, window.Handle(), 7, 100), Attached::SealedFile},
-        {"oversized", Shared(1, window.Handle(), 7, kMaxMessageBytes + 1), Attached::SealedFile},
-        {"shared frame without its file", Shared(1, window.Handle(), 7, 100), Attached::Nothing},
-    };
-    for (const Forgery& forgery : forgeries) {
-        const int fd = RawConnect(runtime.Folder(), window.Handle());
-        ASSERT_GE(fd, 0) << forgery.What;
-        if (forgery.File == Attached::Nothing) {
-            ASSERT_TRUE(SendAll(fd, forgery.Header)) << forgery.What;
-        } else {
-            const int file = MemoryFile(block, forgery.File == Attached::SealedFile);
-            ASSERT_GE(file, 0) << forgery.What;
-            EXPECT_TRUE(SendWithFile(fd, forgery.Header, file)) << forgery.What;
-            ::close(file);
-        }
-        window.ServePending();
-        EXPECT_TRUE(ClosedWithoutAnswer(fd)) << forgery.What;
-        ::close(fd);
-    }
-    EXPECT_EQ(got.Count, 0);
-    // Every file that came with a refused frame was closed.
-    EXPECT_EQ(OpenDescriptors(), before);
-
-    // A frame that is what it claims is served.
-    const int fd = RawConnect(runtime.Folder(), window.Handle());
-    ASSERT_GE(fd, 0);
-    const int file = MemoryFile(block, true);
-    EXPECT_TRUE(SendWithFile(fd, Shared(5, window.Handle(), 7, 100), file));
-    ::close(file);
-    window.ServePending();
-    EXPECT_TRUE(Acknowledged(fd));
-    ::close(fd);
-    EXPECT_EQ(got.Count, 1);
-    EXPECT_EQ(got.Sender, 5u);
-    EXPECT_TRUE(got.Bytes == block);
-    EXPECT_EQ(OpenDescriptors(), before);
-}
-
-TEST(MessageWindow, DeadWindowStaysDeadForConcurrentProbesAndIsRemovedOnlyUnderTheFolderLock)
-{
-    PrivateEnvironment runtime;
-    Peer echo({"echo", "Victim", ""});
-    const WindowHandle handle = echo.ReadReadyHandle();
-    ASSERT_NE(handle, 0u);
-    const std::string record = WindowFile(runtime.Folder(), handle, ".win");
-    echo.Kill();
-
-    // Another probe holds its lock on the dead record at the same moment.
-    const int probe = ::open(record.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(probe, 0);
-    ASSERT_EQ(::flock(probe, LOCK_SH | LOCK_NB), 0);
-
-    // While the folder lock cannot be had, the dead window is not found but its files stay.
-    const std::string folderLock = runtime.Folder() + "/windows.lock";
-    std::filesystem::remove(folderLock);
-    std::filesystem::create_directory(folderLock);
-    EXPECT_FALSE(IsWindow(handle));
-    EXPECT_EQ(FindWindow("Victim", ""), 0u);
-    EXPECT_TRUE(std::filesystem::exists(record));
-
-    std::filesystem::remove(folderLock);
-    EXPECT_FALSE(IsWindow(handle));
-    EXPECT_FALSE(std::filesystem::exists(record));
-    ::close(probe);
-}
-
-// Stands for a process that took the folder lock and stopped: it never lets go.
-class HeldFolderLock
-{
-public:
-    explicit HeldFolderLock(const std::string& folder)
-        : FFd(::open((folder + "/windows.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        EXPECT_EQ(::flock(FFd, LOCK_EX | LOCK_NB), 0);
-    }
-    ~HeldFolderLock() { Release(); }
-    HeldFolderLock(const HeldFolderLock&) = delete;
-    HeldFolderLock& operator=(const HeldFolderLock&) = delete;
-    void Release()
-    {
-        if (FFd >= 0)
-            ::close(FFd);
-        FFd = -1;
-    }
-
-private:
-    int FFd;
-};
-
-TEST(MessageWindow, AStoppedHolderOfTheFolderLockHoldsUpNoRegistrationAndNoProbe)
-{
-    PrivateEnvironment runtime;
-    Peer victim({"echo", "Victim", ""});
-    const WindowHandle dead = victim.ReadReadyHandle();
-    ASSERT_NE(dead, 0u);
-    victim.Kill();
-    const std::string deadRecord = WindowFile(runtime.Folder(), dead, ".win");
-
-    HeldFolderLock held(runtime.Folder());
-    // Another process registers (where it used to wait for the lock for ever), and is found.
-    Peer late({"echo", "Late", ""});
-    const WindowHandle handle = late.ReadReadyHandle();
-    ASSERT_NE(handle, 0u);
-    EXPECT_EQ(FindWindow("Late", ""), handle);
-    MessageWindow own("Own", "");
-    EXPECT_EQ(Send(own.Handle(), handle, 1, "x"), SendResult::Delivered);
-    // The dead window is not found; its files wait for the lock.
-    EXPECT_EQ(FindWindow("Victim", ""), 0u);
-    EXPECT_FALSE(IsWindow(dead));
-    EXPECT_TRUE(std::filesystem::exists(deadRecord));
-
-    held.Release();
-    EXPECT_EQ(FindWindow("Victim", ""), 0u);
-    EXPECT_FALSE(std::filesystem::exists(deadRecord));
-    EXPECT_FALSE(std::filesystem::exists(WindowFile(runtime.Folder(), dead, ".sock")));
-}
-
-TEST(MessageWindow, LeftoversOfARegistrationWhoseProcessDiedAreRemoved)
-{
-    PrivateEnvironment runtime;
-    MessageWindow live("Live", "");
-    const std::string folder = runtime.Folder() + "/";
-    // Killed before its record was linked: the record's temporary file, no longer locked.
-    WriteFileBytes(folder + "0000abcd.win.tmp", "pid 1\n");
-    // Still writing it: locked.
-    WriteFileBytes(folder + "0000abce.win.tmp", "pid 2\n");
-    const int writing = ::open((folder + "0000abce.win.tmp").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(::flock(writing, LOCK_EX | LOCK_NB), 0);
-    // Killed between binding its socket and writing its record, as older programs registered.
-    BoundSocket(folder + "0000abcf.sock", false);
-    // Such a program still at work: someone listens.
-    const int listening = BoundSocket(folder + "0000abd0.sock", true);
-
-    EXPECT_EQ(FindWindow("Live", ""), live.Handle());
-    EXPECT_FALSE(std::filesystem::exists(folder + "0000abcd.win.tmp"));
-    EXPECT_TRUE(std::filesystem::exists(folder + "0000abce.win.tmp"));
-    EXPECT_FALSE(std::filesystem::exists(folder + "0000abcf.sock"));
-    EXPECT_TRUE(std::filesystem::exists(folder + "0000abd0.sock"));
-    EXPECT_TRUE(std::filesystem::exists(WindowFile(runtime.Folder(), live.Handle(), ".win")));
-    EXPECT_TRUE(std::filesystem::exists(WindowFile(runtime.Folder(), live.Handle(), ".sock")));
-    EXPECT_TRUE(IsWindow(live.Handle()));
-    ::close(writing);
-    ::close(listening);
-}
-
-TEST(MessageWindow, APeerThatTricklesItsMessageIsDropped)
-{
-    PrivateEnvironment runtime;
-    Received got;
-    MessageWindow window("C", "N", Recorder(got));
-    const int fd = RawConnect(runtime.Folder(), window.Handle());
-    ASSERT_GE(fd, 0);
-    // One byte at a time, each well within a stall's time-out, the whole far beyond a frame's.
-    const std::string frame = Header(1, window.Handle(), 7, 30) + std::string(30, 't');
-    std::atomic<bool> droppedBeforeTheEnd = false;
-    std::jthread trickler([&](std::stop_token stop) {
-        const int pause = kFrameTimeoutMilliseconds / 4;
-        for (std::size_t i = 0; i < frame.size() && !stop.stop_requested(); ++i) {
-            pollfd wait{fd, POLLIN, 0};
-            if (::send(fd, &frame[i], 1, MSG_NOSIGNAL) != 1 || ::poll(&wait, 1, pause) > 0) {
-                droppedBeforeTheEnd = true;
-                return;
-            }
-        }
-    });
-    static_assert((20 + 30) * (kFrameTimeoutMilliseconds / 4) > 2 * kFrameDeadlineMilliseconds);
-    ServeUntil(window, [&] { return droppedBeforeTheEnd.load(); });
-    EXPECT_EQ(got.Count, 0);
-    trickler.request_stop();
-    trickler.join();
-    EXPECT_TRUE(droppedBeforeTheEnd);
-    ::close(fd);
-
-    EXPECT_EQ(Send(window.Handle(), window.Handle(), 3, "ok"), SendResult::Delivered);
-    MessageWindow other("O", "");
-    EXPECT_EQ(Send(other.Handle(), window.Handle(), 4, "after"), SendResult::Delivered);
-    EXPECT_EQ(got.Bytes, "after");
-}
-
-TEST(MessageWindow, AProcessOutOfDescriptorsRefusesConnectionsInsteadOfLeavingThemPending)
-{
-    PrivateEnvironment runtime;
-    Peer peer({"fdlimit", "Full", ""});
-    const WindowHandle handle = peer.ReadReadyHandle();
-    ASSERT_NE(handle, 0u);
-    MessageWindow own("Own", "");
-
-    EXPECT_EQ(Send(own.Handle(), handle, 1, "no room"), SendResult::Broken);
-    EXPECT_EQ(peer.ReadLine(), "served");
-
-    peer.WriteLine("free");
-    EXPECT_EQ(peer.ReadLine(), "freed");
-    EXPECT_EQ(Send(own.Handle(), handle, 1, "room again"), SendResult::Delivered);
-    // The connection may wake the peer before its frame does: a round then serves nothing yet.
-    std::string line = peer.ReadLine();
-    while (line == "served")
-        line = peer.ReadLine();
-    EXPECT_EQ(line, "got");
-    EXPECT_EQ(peer.ReadLine(), "served");
-}
-
-TEST(RuntimeFolder, WithoutXdgRuntimeDirANameTakenByAnotherUserLeadsToAPrivateFolder)
-{
-    TempDir base;
-    std::filesystem::create_directory(base / "tmp");
-    ::chmod((base / "tmp").c_str(), 01777);
-    std::filesystem::create_directory(base / "home");
-    const uid_t user = ::geteuid();
-    const RuntimeFolderPlaces places{"", (base / "tmp").string(), (base / "home").string(), "lab7", user};
-    const std::filesystem::path shared = base / "tmp" / ("mentix-" + std::to_string(user));
-    const std::filesystem::path fallback = base / "home" / ".cache" / "mentix-lab7";
-    const auto isPrivate = [user](const std::filesystem::path& folder) {
-        struct stat info
-        {};
-        return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user &&
-               (info.st_mode & 0777) == 0700;
-    };
-
-    // A free name is made ours; a relative XDG_RUNTIME_DIR counts as none.
-    EXPECT_EQ(ChooseRuntimeFolder(places), shared);
-    EXPECT_TRUE(isPrivate(shared));
-    RuntimeFolderPlaces relative = places;
-    relative.XdgRuntimeDir = "run/user";
-    EXPECT_EQ(ChooseRuntimeFolder(relative), shared);
-    std::filesystem::remove(shared);
-
-    // Whatever holds the name, every start of the user comes to the same private folder.
-    std::filesystem::create_directory(base / "elsewhere");
-    const std::vector<std::pair<const char*, std::function<void()>>> takers{
-        {"a file",
-         [&] {
-             WriteFileBytes(shared, "x");
-         }},
-        {"a link to a folder",
-         [&] {
-             std::filesystem::create_directory_symlink(base / "elsewhere", shared);
-         }},
-        {"another user's folder",
-         [&] {
-             std::filesystem::create_directory(shared);
-             ::chmod(shared.c_str(), 0700);
-             if (::chown(shared.c_str(), 65534, 65534) != 0) // only root can give a folder away
-                 ::chmod(shared.c_str(), 0755);
-         }},
-    };
-    for (const auto& [what, take] : takers) {
-        take();
-        EXPECT_EQ(ChooseRuntimeFolder(places), fallback) << what;
-        EXPECT_EQ(ChooseRuntimeFolder(places), fallback) << what;
-        EXPECT_TRUE(isPrivate(fallback)) << what;
-        std::filesystem::remove(shared);
-    }
-
-    // Our own folder open to others is refused, not left for the fallback: only we could have
-    // opened it.
-    std::filesystem::create_directory(shared);
-    ::chmod(shared.c_str(), 0755);
-    EXPECT_THROW(ChooseRuntimeFolder(places), PlatformError);
-    std::filesystem::remove(shared);
-
-    // When the fallback cannot be used either, the error names both folders.
-    WriteFileBytes(shared, "x");
-    ::chmod(fallback.c_str(), 0750);
-    try {
-        ChooseRuntimeFolder(places);
-        FAIL() << "no error";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(std::string(e.what()), "The runtime folder " + shared.string() +
-                                             " is not a folder; The runtime folder " + fallback.string() +
-                                             " is open to other users");
-    }
 }

@@ -2,7 +2,9 @@
 
 #include "platform/MessageWindow.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One run of the platform_peer program with pipes on its standard input and output. The object
@@ -34,18 +36,27 @@ public:
     // Closes the peer's input (the peers end on that).
     void CloseInput();
 
-    // Kills with SIGKILL and reaps; returns the wait status. Safe to call twice.
+    // Kills and reaps; returns what Wait() returns. Safe to call twice.
     int Kill();
 
-    // Reaps after the peer ended by itself; returns the wait status.
+    // Reaps after the peer ended by itself; returns its exit code (-1 when a signal ended it).
     int Wait();
 
 private:
+    // Appends what the peer writes next to FPending; false when it ended or stayed silent for
+    // the safety net's while.
+    bool ReadMore();
+
     int FPid = 0;
-    int FInput = -1;
-    int FOutput = -1;
+    std::intptr_t FProcess = -1; // the process handle (Windows)
+    std::intptr_t FInput = -1;
+    std::intptr_t FOutput = -1;
     std::string FPending;
-    int FStatus = 0;
+    int FExitCode = 0;
 };
 
 std::string PeerProgram();
+
+// A class or window name that no test running at the same time uses: on Windows every process of
+// the desktop sees every window.
+std::string ProcessUnique(std::string_view name);

@@ -7,8 +7,8 @@
 //   wait PID           waits for the process as a client would; prints its recorded code, "none"
 //                      when it cannot be opened, or "unknown"
 //   exit CODE          ends with that exit code
-//   halt               registers a window, prints "halting" without a line end and halts
-//   fdlimit CLASS NAME registers a window that prints "got" per message, then uses up every
+//   halt CLASS         registers a window, prints "halting" without a line end and halts
+//   fdlimit CLASS NAME (POSIX only) registers a window that prints "got" per message, then uses up every
 //                      descriptor it may have; prints "ready <handle>". After serving what woke it
 //                      it prints "served", or "stuck" (and ends) when the window stays readable
 //                      (a connection left pending). The input line "free" gives the descriptors
@@ -26,32 +26,95 @@
 #include "platform/ProcessHalt.h"
 #include "platform/ProcessWait.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
-#include <poll.h>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#ifndef _WIN32
+#include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace {
 
-void WaitForInputToClose(const MessageWindow* window)
+// Standard input, read line by line on a thread of its own, so the main thread can serve its
+// window meanwhile the same way on every system.
+class InputLines
 {
-    for (;;) {
-        pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0},
-                           {window != nullptr ? window->FileDescriptor() : -1, POLLIN, 0}};
-        if (::poll(waits, 2, -1) < 0)
-            continue;
-        if (waits[0].revents != 0) {
-            char buffer[64];
-            if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
-                return;
-        }
-        if (waits[1].revents != 0)
-            const_cast<MessageWindow*>(window)->ServePending();
+public:
+    InputLines() : FState(std::make_shared<State>())
+    {
+        // Left to run: it may be blocked in a read when the program ends, and owns its state.
+        std::thread([state = FState] { Read(*state); }).detach();
     }
+
+    // The next whole line, or nothing yet; `closed` tells that no more will come.
+    std::optional<std::string> Take(bool& closed)
+    {
+        std::lock_guard lock(FState->Mutex);
+        closed = FState->Closed && FState->Lines.empty();
+        if (FState->Lines.empty())
+            return std::nullopt;
+        std::string line = std::move(FState->Lines.front());
+        FState->Lines.pop_front();
+        return line;
+    }
+
+private:
+    struct State
+    {
+        std::mutex Mutex;
+        std::deque<std::string> Lines;
+        bool Closed = false;
+    };
+
+    static void Read(State& state)
+    {
+        std::string line;
+        for (int c = std::fgetc(stdin); c != EOF; c = std::fgetc(stdin)) {
+            if (c != '\n') {
+                line += static_cast<char>(c);
+                continue;
+            }
+            std::lock_guard lock(state.Mutex);
+            state.Lines.push_back(std::exchange(line, std::string()));
+        }
+        std::lock_guard lock(state.Mutex);
+        state.Closed = true;
+    }
+
+    std::shared_ptr<State> FState;
+};
+
+// Serves this thread's windows, handing each input line to `onLine`, until the input closes.
+template <typename OnLine>
+void ServeUntilInputCloses(OnLine onLine)
+{
+    InputLines input;
+    for (;;) {
+        bool closed = false;
+        while (const auto line = input.Take(closed))
+            onLine(*line);
+        if (closed)
+            return;
+        // Input wakes no wait for messages: look at it now and then.
+        ServeMessages(20);
+    }
+}
+
+void WaitForInputToClose()
+{
+    ServeUntilInputCloses([](const std::string&) {});
 }
 
 int Echo(const char* className, const char* windowName)
@@ -64,7 +127,7 @@ int Echo(const char* className, const char* windowName)
     });
     std::printf("ready %u\n", own);
     std::fflush(stdout);
-    WaitForInputToClose(&window);
+    WaitForInputToClose();
     return 0;
 }
 
@@ -78,32 +141,19 @@ int Swap(const char* className, const char* windowName, const char* sizeText)
     const std::string block = PatternBytes(std::strtoul(sizeText, nullptr, 10), 2);
     std::printf("ready %u\n", window.Handle());
     std::fflush(stdout);
-    std::string line;
-    for (;;) {
-        pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0}, {window.FileDescriptor(), POLLIN, 0}};
-        if (::poll(waits, 2, -1) < 0)
-            continue;
-        if (waits[1].revents != 0)
-            window.ServePending();
-        if (waits[0].revents == 0)
-            continue;
-        char c = 0;
-        if (::read(STDIN_FILENO, &c, 1) <= 0)
-            return 0;
-        if (c != '\n') {
-            line += c;
-            continue;
-        }
-        if (line.rfind("go ", 0) == 0) {
-            const auto to = static_cast<WindowHandle>(std::strtoul(line.c_str() + 3, nullptr, 10));
-            const bool delivered = Send(window.Handle(), to, 2, block) == SendResult::Delivered;
-            std::printf("sent %d\n", delivered ? 1 : 0);
-            std::fflush(stdout);
-        }
-        line.clear();
-    }
+    ServeUntilInputCloses([&](const std::string& line) {
+        if (line.rfind("go ", 0) != 0)
+            return;
+        const auto to = static_cast<WindowHandle>(std::strtoul(line.c_str() + 3, nullptr, 10));
+        const bool delivered = Send(window.Handle(), to, 2, block) == SendResult::Delivered;
+        std::printf("sent %d\n", delivered ? 1 : 0);
+        std::fflush(stdout);
+    });
+    return 0;
 }
 
+#ifndef _WIN32
+// Descriptors and their limit are POSIX's; a Windows window has no connections to run out of.
 int FdLimit(const char* className, const char* windowName)
 {
     MessageWindow window(className, windowName, [](WindowHandle, std::uint32_t, std::string_view) {
@@ -147,6 +197,7 @@ int FdLimit(const char* className, const char* windowName)
         }
     }
 }
+#endif
 
 int Hang(const char* className, const char* windowName)
 {
@@ -154,11 +205,11 @@ int Hang(const char* className, const char* windowName)
         std::printf("got\n");
         std::fflush(stdout);
         for (;;)
-            ::pause();
+            std::this_thread::sleep_for(std::chrono::hours(1));
     });
     std::printf("ready %u\n", window.Handle());
     std::fflush(stdout);
-    WaitForInputToClose(&window);
+    WaitForInputToClose();
     return 0;
 }
 
@@ -167,13 +218,13 @@ int Mutex(const char* name)
     const auto mutex = NamedMutex::TryAcquire(name);
     std::printf("%s\n", mutex ? "got" : "busy");
     std::fflush(stdout);
-    WaitForInputToClose(nullptr);
+    WaitForInputToClose();
     return 0;
 }
 
 int Wait(const char* pidText)
 {
-    const auto waiter = ProcessWaiter::Open(static_cast<pid_t>(std::atol(pidText)));
+    const auto waiter = ProcessWaiter::Open(static_cast<ProcessId>(std::atol(pidText)));
     if (!waiter) {
         std::printf("none\n");
         return 0;
@@ -186,9 +237,9 @@ int Wait(const char* pidText)
     return 0;
 }
 
-int Halt()
+int Halt(const char* className)
 {
-    MessageWindow window("HaltClass", "halt");
+    MessageWindow window(className, "halt");
     std::printf("halting");
     HaltProcess(0);
 }
@@ -206,8 +257,10 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "echo" && argc == 4)
         return Echo(argv[2], argv[3]);
+#ifndef _WIN32
     if (mode == "fdlimit" && argc == 4)
         return FdLimit(argv[2], argv[3]);
+#endif
     if (mode == "swap" && argc == 5)
         return Swap(argv[2], argv[3], argv[4]);
     if (mode == "hang" && argc == 4)
@@ -218,8 +271,8 @@ int main(int argc, char** argv)
         return Wait(argv[2]);
     if (mode == "exit" && argc == 3)
         return std::atoi(argv[2]);
-    if (mode == "halt")
-        return Halt();
+    if (mode == "halt" && argc == 3)
+        return Halt(argv[2]);
     std::fprintf(stderr, "platform_peer: unknown mode\n");
     return 64;
 }

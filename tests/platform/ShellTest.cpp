@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -95,7 +96,13 @@ TEST(Shell, StartProgramReportsTheShellsErrorNumbers)
 #endif
     EXPECT_EQ(StartProgram({"no-such-program-anywhere" + extension}), ssFileNotFound);
     EXPECT_EQ(StartProgram({(dir / ("missing" + extension)).string()}), ssFileNotFound);
+#ifdef _WIN32
+    // The shell's own verdict: Windows names the missing folder, Wine 8 the missing file.
+    EXPECT_THAT(StartProgram({(dir / "no-folder" / ("missing" + extension)).string()}),
+                ::testing::AnyOf(ssPathNotFound, ssFileNotFound));
+#else
     EXPECT_EQ(StartProgram({(dir / "no-folder" / ("missing" + extension)).string()}), ssPathNotFound);
+#endif
     EXPECT_EQ(StartProgram(std::vector<std::string>{}), ssFileNotFound);
     EXPECT_EQ(StartProgram(PeerProgram(), "exit 3"), ssOk);
     EXPECT_EQ(StartProgram({PeerProgram(), "exit", "3"}), ssOk);
@@ -120,5 +127,7 @@ TEST(Shell, WebAddressesGoToTheOpener)
     // The opener runs on its own; look for its record for a generous while.
     for (int i = 0; i < 3000 && ReadFileBytes(record).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadFileBytes(record), "https://example.org/a b?c=$d&e=\"f\"\n");
+    std::string opened = ReadFileBytes(record);
+    std::erase(opened, '\r'); // the opener writes text lines, which end in CR LF on Windows
+    EXPECT_EQ(opened, "https://example.org/a b?c=$d&e=\"f\"\n");
 }

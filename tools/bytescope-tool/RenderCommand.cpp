@@ -139,8 +139,8 @@ int RunRenderCommand(const CommandArgs& args, int, char** argv)
     if (const auto error = ParseRenderOptions(args, options))
         return Fail(2, *error);
 
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt sees only the program name: the render options are ours.
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};

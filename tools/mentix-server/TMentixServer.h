@@ -33,8 +33,8 @@ public:
     TMentixServer(const TMentixServer&) = delete;
     TMentixServer& operator=(const TMentixServer&) = delete;
 
-    // Watch this descriptor and call ServePending() when it is readable.
-    int FileDescriptor() const { return FWindow.FileDescriptor(); }
+    // Wait for this window (StopRequest::Wait) and call ServePending() when it has something to do.
+    const MessageWindow& Window() const { return FWindow; }
     void ServePending() { FWindow.ServePending(); }
     WindowHandle Handle() const { return FWindow.Handle(); }
 

@@ -48,10 +48,13 @@ int Usage(const std::string& message)
     return 2;
 }
 
+// Ends the folder with the system's separator, unless it ends with one already (on Windows "/" is
+// one too).
 std::string WithSlash(std::string folder)
 {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
+    constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (folder.empty() || (folder.back() != '/' && folder.back() != separator))
+        folder += separator;
     return folder;
 }
 
@@ -168,7 +171,7 @@ int Run(ServerSettings settings)
     TMentixServer server(std::move(settings));
     if (verbose)
         std::fprintf(stderr, "mentix-server: window %u ready\n", server.Handle());
-    while (stop.Wait(server.FileDescriptor()))
+    while (stop.Wait(server.Window()))
         server.ServePending();
     server.AnnounceShutdown();
     if (verbose)

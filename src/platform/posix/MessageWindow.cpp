@@ -383,6 +383,20 @@ SendResult Send(WindowHandle from, WindowHandle to, std::uint32_t dataWord, std:
     }
 }
 
+void ServeMessages(int timeoutMilliseconds)
+{
+    const auto own = OwnWatches();
+    std::vector<pollfd> waits;
+    for (const auto& entry : own)
+        waits.push_back({entry.second, POLLIN, 0});
+    if (::poll(waits.data(), waits.size(), timeoutMilliseconds < 0 ? -1 : timeoutMilliseconds) <= 0)
+        return;
+    for (std::size_t i = 0; i < waits.size(); ++i) {
+        if (waits[i].revents != 0)
+            ServeWindow(own[i].first, true);
+    }
+}
+
 void RemoveWindowFilesOfThisProcess()
 {
     WindowTable& table = Table();

@@ -1,6 +1,7 @@
 #include "platform/StopRequest.h"
 
 #include "platform/LastError.h"
+#include "platform/MessageWindow.h"
 #include "platform/PlatformError.h"
 
 #include <cerrno>
@@ -60,25 +61,25 @@ StopRequest::StopRequest()
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
         throw PlatformError("cannot watch for signals: " + LastErrorText());
-    FReadEnd = fds[0];
+    FWakeUp = fds[0];
     gSignalPipe = fds[1];
     gStopSignals = 0;
     if (!RouteStopSignals()) {
         const std::string reason = LastErrorText();
-        StopWatching(FReadEnd);
+        StopWatching(fds[0]);
         throw PlatformError("cannot watch for signals: " + reason);
     }
 }
 
 StopRequest::~StopRequest()
 {
-    StopWatching(FReadEnd);
+    StopWatching(static_cast<int>(FWakeUp));
 }
 
-bool StopRequest::Wait(int windowDescriptor)
+bool StopRequest::Wait(const MessageWindow& window)
 {
     for (;;) {
-        pollfd fds[2] = {{windowDescriptor, POLLIN, 0}, {FReadEnd, POLLIN, 0}};
+        pollfd fds[2] = {{window.FileDescriptor(), POLLIN, 0}, {static_cast<int>(FWakeUp), POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
