@@ -7,7 +7,7 @@ endif()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(${BYTESCOPE_GTEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-# GoogleTest 1.12 and later name them so itself.
+# Newer GoogleTest sources name their targets so themselves.
 foreach(library gtest gtest_main gmock gmock_main)
     if(NOT TARGET GTest::${library})
         add_library(GTest::${library} ALIAS ${library})

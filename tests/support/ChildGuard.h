@@ -12,10 +12,12 @@ class ChildGuard
 {
 public:
     // `workingFolder`: where the program starts (empty: ours); a relative argv[0] is then looked up
-    // from there, so "./prog" works. The program gets our environment less `withoutVariables`.
+    // from there, so "./prog" works. The program gets our environment less `withoutVariables`, with
+    // the "NAME=value" entries of `variables` in place of ours.
     ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
                const std::filesystem::path& workingFolder = {},
-               const std::vector<std::string>& withoutVariables = {});
+               const std::vector<std::string>& withoutVariables = {},
+               const std::vector<std::string>& variables = {});
     ~ChildGuard();
     ChildGuard(const ChildGuard&) = delete;
     ChildGuard& operator=(const ChildGuard&) = delete;

@@ -21,18 +21,29 @@ namespace {
 
 std::atomic<int> gChildCounter{0};
 
-std::vector<char*> EnvironmentWithout(const std::vector<std::string>& names)
+bool Names(std::string_view variable, std::string_view name)
+{
+    return variable.size() > name.size() && variable.starts_with(name) && variable[name.size()] == '=';
+}
+
+// Our environment less the named variables and those of `variables`, then `variables`.
+std::vector<char*> EnvironmentFor(const std::vector<std::string>& names,
+                                  const std::vector<std::string>& variables)
 {
     std::vector<char*> kept;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string_view variable(*entry);
-        const bool dropped = std::any_of(names.begin(), names.end(), [variable](const std::string& name) {
-            return variable.size() > name.size() && variable.starts_with(name) &&
-                   variable[name.size()] == '=';
-        });
+        const bool dropped =
+            std::any_of(names.begin(), names.end(),
+                        [variable](const std::string& name) { return Names(variable, name); }) ||
+            std::any_of(variables.begin(), variables.end(), [variable](const std::string& given) {
+                return Names(variable, std::string_view(given).substr(0, given.find('=')));
+            });
         if (!dropped)
             kept.push_back(*entry);
     }
+    for (const std::string& given : variables)
+        kept.push_back(const_cast<char*>(given.c_str()));
     kept.push_back(nullptr);
     return kept;
 }
@@ -66,7 +77,8 @@ public:
 
 ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
                        const std::filesystem::path& workingFolder,
-                       const std::vector<std::string>& withoutVariables)
+                       const std::vector<std::string>& withoutVariables,
+                       const std::vector<std::string>& variables)
     : FProcess(std::make_unique<Process>())
 {
     const int n = ++gChildCounter;
@@ -86,7 +98,7 @@ ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesyst
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    std::vector<char*> environment = EnvironmentWithout(withoutVariables);
+    std::vector<char*> environment = EnvironmentFor(withoutVariables, variables);
     const int error =
         ::posix_spawn(&FProcess->Pid, args[0], &actions, nullptr, args.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);

@@ -58,27 +58,39 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b)
     });
 }
 
-// Our environment block less the named variables (names compare without letter case, as Windows
-// does); empty when nothing is left out, so the program simply inherits ours.
-std::string EnvironmentWithout(const std::vector<std::string>& names)
+std::string_view NameOf(std::string_view variable)
 {
-    if (names.empty())
+    return variable.substr(0, variable.find('=', 1)); // "=C:=C:\\..." entries start with "="
+}
+
+// Our environment block less the named variables and those of `variables` (names compare without
+// letter case, as Windows does), then `variables`; empty when there is nothing to change, so the
+// program simply inherits ours.
+std::string EnvironmentFor(const std::vector<std::string>& names, const std::vector<std::string>& variables)
+{
+    if (names.empty() && variables.empty())
         return {};
     char* const strings = ::GetEnvironmentStringsA();
     std::string block;
     for (const char* entry = strings; *entry != '\0'; entry += std::string_view(entry).size() + 1) {
         const std::string_view variable(entry);
-        const std::size_t equals = variable.find('=', 1);
-        const std::string_view name = variable.substr(0, equals);
-        const bool dropped = std::any_of(names.begin(), names.end(), [name](const std::string& drop) {
-            return SameNameIgnoringCase(name, drop);
-        });
+        const std::string_view name = NameOf(variable);
+        const bool dropped =
+            std::any_of(names.begin(), names.end(),
+                        [name](const std::string& drop) { return SameNameIgnoringCase(name, drop); }) ||
+            std::any_of(variables.begin(), variables.end(), [name](const std::string& given) {
+                return SameNameIgnoringCase(name, NameOf(given));
+            });
         if (!dropped) {
             block.append(variable);
             block.push_back('\0');
         }
     }
     ::FreeEnvironmentStringsA(strings);
+    for (const std::string& given : variables) {
+        block.append(given);
+        block.push_back('\0');
+    }
     block.push_back('\0');
     return block;
 }
@@ -156,7 +168,8 @@ public:
 
 ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesystem::path& outputFolder,
                        const std::filesystem::path& workingFolder,
-                       const std::vector<std::string>& withoutVariables)
+                       const std::vector<std::string>& withoutVariables,
+                       const std::vector<std::string>& variables)
     : FProcess(std::make_unique<Process>())
 {
     const int n = ++gChildCounter;
@@ -182,7 +195,7 @@ ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesyst
     startup.hStdOutput = output.Get();
     startup.hStdError = errors.Get();
     std::string commandLine = CommandLineOf(argv);
-    std::string environment = EnvironmentWithout(withoutVariables);
+    std::string environment = EnvironmentFor(withoutVariables, variables);
     const std::string application = ApplicationName(argv.at(0), workingFolder);
     const std::string folder = workingFolder.string();
     PROCESS_INFORMATION started{};
