@@ -3,6 +3,10 @@ function(bytescope_defaults target)
     target_compile_features(${target} PUBLIC cxx_std_20)
     set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    if(WIN32)
+        # MinGW's C runtime offers the thread-safe POSIX time functions (localtime_r) on request.
+        target_compile_definitions(${target} PRIVATE _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
+    endif()
 endfunction()
 
 # Qt's meta-object compiler runs only for targets that use Qt, not for every target.
