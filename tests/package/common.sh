@@ -17,12 +17,13 @@ list_files() {
     (cd "$1" && find . -mindepth 1 \( -type f -o -type l \) -printf '%P\n' | LC_ALL=C sort)
 }
 
-# The listed paths must be exactly the shipped set.
+# The listed paths must be exactly the shipped set (of tests/package/installed-files, or the list
+# named by INSTALLED_FILES).
 expect_file_set() { # DESCRIPTION LIST_FILE
-    local expected
-    expected=$(LC_ALL=C sort "$(dirname "${BASH_SOURCE[0]}")/installed-files")
+    local expected list=${INSTALLED_FILES:-installed-files}
+    expected=$(LC_ALL=C sort "$(dirname "${BASH_SOURCE[0]}")/$list")
     if ! diff <(echo "$expected") "$2" >&2; then
-        fail "$1: the files differ from tests/package/installed-files (< expected, > found)"
+        fail "$1: the files differ from tests/package/$list (< expected, > found)"
     fi
 }
 
