@@ -22,7 +22,9 @@ namespace {
 
 void Log(const std::string& file, const std::string& line)
 {
-    std::ofstream out(file, std::ios::app);
+    // Binary: lines end in LF on every system, as the test compares them (text mode writes CR LF
+    // on Windows, and a handle read back as "131150\r" is no number).
+    std::ofstream out(file, std::ios::app | std::ios::binary);
     out << line << '\n';
 }
 

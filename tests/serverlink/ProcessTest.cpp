@@ -28,6 +28,22 @@ long StatusValue(int pid, const std::string& key)
     return -1;
 }
 
+// A path as the tool writes it in a JSON string: in the system's form, where a backslash is
+// escaped like every other character JSON reserves.
+std::string JsonPath(const std::filesystem::path& path)
+{
+    std::string json;
+    for (const char c : SystemPath(path))
+        json += c == '\\' ? std::string("\\u005C") : std::string(1, c);
+    return json;
+}
+
+// A folder as the tool writes it: ending with the system's separator.
+std::string JsonFolder(const std::filesystem::path& folder)
+{
+    return JsonPath(folder / "");
+}
+
 struct ToolResult
 {
     int ExitCode = -1;
@@ -115,7 +131,7 @@ TEST_F(ServerLink, RegisterFindAndUnregister)
     EXPECT_EQ(byTitle.ExitCode, 0) << byTitle.Errors;
     const std::string expected = "{\"handle\": " + handle + ", \"mutex_handle\": ";
     EXPECT_TRUE(byTitle.Output.starts_with(expected)) << byTitle.Output;
-    EXPECT_NE(byTitle.Output.find("\"exe_name\": \"" + std::string(MENTIX_TEST_CLIENT) + "\""),
+    EXPECT_NE(byTitle.Output.find("\"exe_name\": \"" + JsonPath(MENTIX_TEST_CLIENT) + "\""),
               std::string::npos);
     EXPECT_NE(byTitle.Output.find("\"title\": \"Mentix-test-client\"}"), std::string::npos);
     EXPECT_EQ(Tool({"find-handle", handle}).Output, byTitle.Output);
@@ -166,7 +182,7 @@ TEST_F(ServerLink, FilesFoundEmptyMissingAndOutside)
 TEST_F(ServerLink, ValuesNamesAndQueries)
 {
     const auto server = StartServer({"--value", "Color=blue", "--value", "Empty="}, Logs());
-    EXPECT_EQ(Tool({"value", "ValdoraWorkArea"}).Output, "\"" + Logs().string() + "/\"\n");
+    EXPECT_EQ(Tool({"value", "ValdoraWorkArea"}).Output, "\"" + JsonFolder(Logs()) + "\"\n");
     EXPECT_EQ(Tool({"value", "Color"}).Output, "\"blue\"\n");
     EXPECT_EQ(Tool({"value", "color"}).Output, "\"\"\n");
     EXPECT_EQ(Tool({"value", "Empty"}).Output, "\"\"\n");
@@ -175,7 +191,7 @@ TEST_F(ServerLink, ValuesNamesAndQueries)
     EXPECT_EQ(Tool({"query", "say \"\xE9\""}).Output, "\"say \\u0022\\u00E9\\u0022\"\n");
 
     // Without the server the two folder values are the program's folder.
-    const std::string folder = std::filesystem::path(BYTESCOPE_TOOL).parent_path().string() + "/";
+    const std::string folder = JsonFolder(std::filesystem::path(BYTESCOPE_TOOL).parent_path());
     EXPECT_EQ(Tool({"--no-server", "value", "ValdoraWorkArea"}).Output, "\"" + folder + "\"\n");
     EXPECT_EQ(Tool({"--no-server", "value", "ValdoraHomeDir"}).Output, "\"" + folder + "\"\n");
     EXPECT_EQ(Tool({"--no-server", "value", "Color"}).Output, "\"\"\n");
@@ -187,13 +203,15 @@ TEST_F(ServerLink, FolderValuesAreAbsoluteWithTheirSeparator)
     const auto relative = StartServer(
         {"--instance", "rel", "--workarea", "relwork", "--value", "ValdoraHomeDir=home/"}, Logs());
     EXPECT_EQ(Tool({"/serverhandle=rel", "value", "ValdoraWorkArea"}).Output,
-              "\"" + (Logs() / "relwork/").string() + "\"\n");
+              "\"" + JsonFolder(Logs() / "relwork") + "\"\n");
     EXPECT_EQ(Tool({"/serverhandle=rel", "value", "ValdoraHomeDir"}).Output,
-              "\"" + (Logs() / "home/").string() + "\"\n");
+              "\"" + JsonFolder(Logs() / "home") + "\"\n");
     const auto asValue = StartServer({"--instance", "val", "--workarea", "/srv/area", "--value",
                                       "ValdoraWorkArea=/srv/work", "--value", "ValdoraHomeDir=/srv/home"});
-    EXPECT_EQ(Tool({"/serverhandle=val", "value", "ValdoraWorkArea"}).Output, "\"/srv/work/\"\n");
-    EXPECT_EQ(Tool({"/serverhandle=val", "value", "ValdoraHomeDir"}).Output, "\"/srv/home/\"\n");
+    EXPECT_EQ(Tool({"/serverhandle=val", "value", "ValdoraWorkArea"}).Output,
+              "\"" + JsonFolder("/srv/work") + "\"\n");
+    EXPECT_EQ(Tool({"/serverhandle=val", "value", "ValdoraHomeDir"}).Output,
+              "\"" + JsonFolder("/srv/home") + "\"\n");
 
     // An empty folder would be answered as "/", the root.
     for (const std::string_view option : {"--workarea", "--value"}) {
@@ -323,13 +341,15 @@ TEST_F(ServerLink, FileTooLargeForAMessageIsRefusedUnread)
     const auto huge = Files() / "huge.bin";
     WriteFileBytes(huge, "");
     std::filesystem::resize_file(huge, 64u * 1024u * 1024u + 1);
-    if (MappingCount() < 0)
-        GTEST_SKIP() << "measures the server through Linux's /proc";
+    // The server's memory is measured through Linux's /proc; elsewhere only the answer is checked.
+    const bool measured = MappingCount() >= 0;
     const auto server = StartServer();
-    const long peakBefore = StatusValue(server->Pid(), "VmHWM"); // kB
+    const long peakBefore = measured ? StatusValue(server->Pid(), "VmHWM") : 0; // kB
     const ToolResult r = Tool({"get-file", "huge.bin", "--out", (Logs() / "fetched").string()});
     EXPECT_EQ(r.Output, "{\"found\": false}\n") << r.Errors;
-    EXPECT_LT(StatusValue(server->Pid(), "VmHWM") - peakBefore, 16 * 1024);
+    if (measured) {
+        EXPECT_LT(StatusValue(server->Pid(), "VmHWM") - peakBefore, 16 * 1024);
+    }
 }
 
 TEST_F(ServerLink, NoServerRunning)
