@@ -1,4 +1,5 @@
 #include "Peer.h"
+#include "platform/WindowsWords.h"
 
 #include <windows.h>
 
@@ -14,25 +15,6 @@ HANDLE H(std::intptr_t value)
 std::intptr_t Value(HANDLE handle)
 {
     return reinterpret_cast<std::intptr_t>(handle);
-}
-
-// One argument as the C runtime's command-line parser reads it back: quoted, with the
-// backslashes before a quote doubled.
-std::string Quoted(const std::string& argument)
-{
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, '\\');
-    return quoted + "\"";
 }
 
 // A pipe whose end for the child is inheritable and whose end for us is not.
@@ -65,9 +47,9 @@ Peer::Peer(const std::vector<std::string>& arguments)
         ::CloseHandle(inputWrite);
         throw;
     }
-    std::string commandLine = Quoted(PeerProgram());
-    for (const std::string& argument : arguments)
-        commandLine += " " + Quoted(argument);
+    std::vector<std::string> argv{PeerProgram()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::string commandLine = JoinWindowsCommandLine(argv);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

@@ -1,5 +1,6 @@
 #include "support/ChildGuard.h"
 
+#include "platform/WindowsWords.h"
 #include "support/TempDir.h"
 #include "support/WriteToChild.h"
 #include "support/win32/UniqueHandle.h"
@@ -17,39 +18,6 @@ namespace {
 std::atomic<int> gChildCounter{0};
 
 constexpr DWORD kWaitBoundMilliseconds = 60000;
-
-// One argument as the C runtime's parser (CommandLineToArgvW) gives it back: quoted when it is
-// empty or holds a blank or a quote; backslashes count only in front of a quote.
-std::string QuoteArgument(std::string_view argument)
-{
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos)
-        return std::string(argument);
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(2 * backslashes, '\\');
-    quoted.push_back('"');
-    return quoted;
-}
-
-std::string CommandLineOf(const std::vector<std::string>& argv)
-{
-    std::string line;
-    for (const std::string& argument : argv) {
-        if (!line.empty())
-            line.push_back(' ');
-        line += QuoteArgument(argument);
-    }
-    return line;
-}
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -194,7 +162,7 @@ ChildGuard::ChildGuard(const std::vector<std::string>& argv, const std::filesyst
     startup.hStdInput = childInput.Get();
     startup.hStdOutput = output.Get();
     startup.hStdError = errors.Get();
-    std::string commandLine = CommandLineOf(argv);
+    std::string commandLine = JoinWindowsCommandLine(argv);
     std::string environment = EnvironmentFor(withoutVariables, variables);
     const std::string application = ApplicationName(argv.at(0), workingFolder);
     const std::string folder = workingFolder.string();
