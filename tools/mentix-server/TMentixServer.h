@@ -17,7 +17,7 @@ struct ServerSettings
 {
     std::string Instance;                      // appended to the window's class and name
     ServedFiles Files;                         // what 4103 hands out
-    std::string WorkArea;                      // answer of "ValdoraWorkArea": absolute, ends with "/"
+    std::string WorkArea;                      // answer of "ValdoraWorkArea": absolute, ends with a separator
     std::map<std::string, std::string> Values; // answers of 4106 by exact name
     bool Verbose = false;                      // one line per request on stderr
 };

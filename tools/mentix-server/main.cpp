@@ -14,14 +14,27 @@
 
 namespace {
 
+// What ends the server, where its windows live and how folder values end differ by system.
+#ifdef _WIN32
+#define MENTIX_STOP "Ctrl+C, Ctrl+Break or a close request (WM_CLOSE)"
+#define MENTIX_SEPARATOR "\\"
+#define MENTIX_WINDOWS "Message windows are hidden top-level windows of the desktop.\n"
+#else
+#define MENTIX_STOP "SIGTERM or SIGINT"
+#define MENTIX_SEPARATOR "/"
+#define MENTIX_WINDOWS                                                                                       \
+    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID; when that name is held\n"          \
+    "by another user or by anything but a private folder of ours, ~/.cache/mentix-HOST instead).\n"
+#endif
+
 const char* const kHelp =
     "usage: mentix-server [OPTIONS]\n"
     "\n"
     "Runs the Mentix server: a message window of class\n"
     "\"ThisIsTheMentixServerComponentWindowClass\" + INSTANCE that textbook programs register with\n"
-    "and ask for files, names and values. It runs until SIGTERM or SIGINT, then tells every\n"
+    "and ask for files, names and values. It runs until " MENTIX_STOP ", then tells every\n"
     "registered program that the server is going down and exits 0. Telling a program waits until\n"
-    "that program has handled the message; a second SIGTERM or SIGINT ends the server at once\n"
+    "that program has handled the message; a second " MENTIX_STOP " ends the server at once\n"
     "(exit 0) without waiting for the rest. A second server with the same instance text does\n"
     "not start (exit 1).\n"
     "\n"
@@ -37,10 +50,9 @@ const char* const kHelp =
     "file is NAME.itl in the files folder); a query text is answered with itself; programs are\n"
     "started without a shell, their parameters split into words as a shell would split them.\n"
     "The folder values \"ValdoraWorkArea\" (from --workarea or --value, the last one counts) and\n"
-    "\"ValdoraHomeDir\" are answered as absolute folders ending in \"/\"; a relative folder is\n"
-    "taken from the server's current folder.\n"
-    "Message windows live in $XDG_RUNTIME_DIR/mentix (or /tmp/mentix-UID; when that name is held\n"
-    "by another user or by anything but a private folder of ours, ~/.cache/mentix-HOST instead).\n";
+    "\"ValdoraHomeDir\" are answered as absolute folders ending in \"" MENTIX_SEPARATOR
+    "\"; a relative folder is\n"
+    "taken from the server's current folder.\n" MENTIX_WINDOWS;
 
 int Usage(const std::string& message)
 {
