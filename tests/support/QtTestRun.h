@@ -11,6 +11,11 @@ int RunQtTests(int& argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef _WIN32
+    // A Windows program without a console window has Qt's warnings sent to the debugger; the tests
+    // read them from stderr, as a developer does who starts the program from a console.
+    qputenv("QT_FORCE_STDERR_LOGGING", "1");
+#endif
     Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
