@@ -497,8 +497,9 @@ TEST(TFrmMain, ExplanationSaysWhatTheCharacterDisplayShows)
     // Without any font (Qt's offscreen platform on Windows reads only Qt's own, empty, font
     // folder) the missing-glyph box is wider than the cell and shows cut off; the codes still
     // share it.
-    if (!QFontDatabase::families().isEmpty())
+    if (!QFontDatabase::families().isEmpty()) {
         EXPECT_TRUE(IsBox(box)) << "code 127: " << box.size() << " dots\n" << Picture(box);
+    }
     for (int code : {129, 141, 143, 144, 157})
         EXPECT_EQ(show(code), box) << "code " << code;
     // A character the font has is no box: the check tells them apart.
