@@ -13,6 +13,7 @@
 #include "controls/qt/QtBridge.h"
 #include "i18n/TBabelfish2000.h"
 #include "i18n/TranslateComponent.h"
+#include "platform/BytePath.h"
 #include "platform/TFileStream.h"
 #include "serverlink/TkdbDemonClient.h"
 #include "util/AsciiText.h"
@@ -134,7 +135,7 @@ void StoreDisplay(TRasterLab* display, const DisplaySettings& stored)
 bool FileExists(const std::string& path)
 {
     std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::path(path), error);
+    return std::filesystem::is_regular_file(PathFromBytes(path), error);
 }
 
 // Reads an icon file the way the window system's icon loader would, failing loudly on a file
@@ -147,7 +148,7 @@ QIcon ReadIcon(const std::string& path)
     };
     QByteArray bytes;
     try {
-        TFileStream file(std::filesystem::path(path), TFileStream::Mode::Read);
+        TFileStream file(path, TFileStream::Mode::Read);
         bytes.resize(static_cast<qsizetype>(file.Size()));
         file.ReadBuffer(bytes.data(), static_cast<std::size_t>(bytes.size()));
     } catch (const EStreamError& error) {

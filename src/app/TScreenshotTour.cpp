@@ -61,11 +61,13 @@ bool TScreenshotTour::Save(QWidget& window, const QString& name)
 {
     QApplication::processEvents();
     const QString path = QDir(FFolder).absoluteFilePath(name);
+    // Qt's paths use "/"; a Windows user reads and pastes them with the system's "\\".
+    const QString shown = QDir::toNativeSeparators(path);
     if (!window.grab().save(path, "PNG")) {
-        std::fprintf(stderr, "bytescope: cannot write %s\n", qPrintable(path));
+        std::fprintf(stderr, "bytescope: cannot write %s\n", qPrintable(shown));
         return false;
     }
-    std::printf("%s\n", qPrintable(path));
+    std::printf("%s\n", qPrintable(shown));
     std::fflush(stdout);
     return true;
 }

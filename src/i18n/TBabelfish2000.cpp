@@ -1,5 +1,6 @@
 #include "i18n/TBabelfish2000.h"
 
+#include "platform/BytePath.h"
 #include "platform/ProgramPath.h"
 #include "platform/TFileStream.h"
 #include "util/AsciiText.h"
@@ -166,7 +167,7 @@ TBabelfish2000::~TBabelfish2000()
     // Shutdown goes on whatever happens here; the stream error's message names the file and the
     // system's reason.
     try {
-        WriteItlFile(GeneratedItlFileName());
+        WriteItlFile(PathFromBytes(GeneratedItlFileName()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "The generated language file was not written: %s\n", error.what());
     } catch (...) {

@@ -26,6 +26,9 @@ public:
     };
     // Raises EFOpenError when the file cannot be opened or created.
     TFileStream(const std::filesystem::path& path, Mode mode);
+    // A file named by its bytes (see BytePath.h).
+    TFileStream(const std::string& name, Mode mode);
+    TFileStream(const char* name, Mode mode) : TFileStream(std::string(name), mode) {}
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

@@ -4,6 +4,7 @@
 
 #include "controls/dotmatrix/TRasterLab.h"
 #include "controls/hyperlink/TUrlLab.h"
+#include "platform/BytePath.h"
 #include "platform/ProgramPath.h"
 #include "support/TempDir.h"
 
@@ -28,7 +29,7 @@ class WorkAreaFile
 public:
     explicit WorkAreaFile(const std::string& suffix)
         : FName("app_test-" + std::to_string(QCoreApplication::applicationPid()) + "-" + suffix),
-          FPath(std::filesystem::path(FolderPart(ProgramPath())) / FName)
+          FPath(PathFromBytes(FolderPart(ProgramPath()) + FName))
     {}
     ~WorkAreaFile() { std::filesystem::remove(FPath); }
     const std::string& Name() const { return FName; }

@@ -1,5 +1,6 @@
 #include "controls/qt/QtBridge.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
@@ -23,8 +24,12 @@ TEST(QtBridge, NegativeHeightIsTheEmSizeInPixels)
     const QFont qfont = ToQFont(font);
     EXPECT_EQ(qfont.pixelSize(), 27);
     EXPECT_TRUE(qfont.bold());
+    // Qt's offscreen platform on Windows reads fonts only from Qt's own font folder, which holds
+    // none: there the pitch cannot be asked.
+    if (QFontDatabase::families().isEmpty())
+        GTEST_SKIP() << "no fonts on this Qt platform";
     // Liberation Mono stands in for Courier New on our machines.
-    EXPECT_TRUE(QFontInfo(qfont).fixedPitch());
+    EXPECT_TRUE(QFontInfo(qfont).fixedPitch()) << QFontInfo(qfont).family().toStdString();
 }
 
 TEST(QtBridge, TextCrossesAsWindows1252)

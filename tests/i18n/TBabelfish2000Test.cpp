@@ -1,6 +1,5 @@
 #include "i18n/TBabelfish2000.h"
 
-#include "platform/ProgramPath.h"
 #include "platform/TFileStream.h"
 #include "support/TempDir.h"
 
@@ -281,7 +280,8 @@ TEST(Babelfish, DestructionWritesTheGeneratedFileIntoTheCurrentDirectory)
     TempDir dir;
     TCurrentDir here(dir.Path());
     const std::string name = TBabelfish2000::GeneratedItlFileName();
-    EXPECT_EQ(name, FileNamePart(ProgramPath()) + ".itl");
+    // The test program's own name, with a Windows ".exe" replaced rather than kept.
+    EXPECT_EQ(name, "i18n_core_test.itl");
 
     {
         TBabelfish2000 off("");
@@ -310,7 +310,12 @@ TEST(Babelfish, DestructionWritesTheGeneratedFileIntoTheCurrentDirectory)
     }
     const std::string reported = testing::internal::GetCapturedStderr();
     EXPECT_THAT(reported, HasSubstr(name));
+    // The reason is the system's own wording.
+#ifdef _WIN32
+    EXPECT_THAT(reported, HasSubstr("Access denied"));
+#else
     EXPECT_THAT(reported, HasSubstr("Is a directory"));
+#endif
 }
 
 TEST(Babelfish, NormalisationRules)

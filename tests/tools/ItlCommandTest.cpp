@@ -1,4 +1,5 @@
 // Black-box tests of `bytescope-tool itl`: the program is started as translators start it.
+#include "platform/BytePath.h"
 #include "support/ChildGuard.h"
 #include "support/TempDir.h"
 
@@ -130,7 +131,8 @@ TEST(ItlCommand, GenerateWritesTheFileTheEngineWouldWrite)
     const TRun dashed =
         RunTool(dir.Path(), {"generate", "-", "Exit", "--out=dash-\xFF.itl", "--", "-k", "--out"});
     EXPECT_EQ(dashed.ExitCode, 0) << dashed.Err;
-    EXPECT_EQ(ReadFileBytes(dir / "dash-\xFF.itl"), "[Exit]=Exit|$$\r\n[-k]=-k|$$\r\n[--out]=--out|$$\r\n");
+    EXPECT_EQ(ReadFileBytes(dir.Path() / PathFromBytes("dash-\xFF.itl")),
+              "[Exit]=Exit|$$\r\n[-k]=-k|$$\r\n[--out]=--out|$$\r\n");
 }
 
 TEST(ItlCommand, FailuresAndBadUsageHaveTheirExitCodes)

@@ -1,3 +1,4 @@
+#include "platform/BytePath.h"
 #include "support/ChildGuard.h"
 #include "support/TempDir.h"
 
@@ -81,14 +82,14 @@ TEST(RenderTool, SamplesAnInstalledFontAndScrolls)
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(169, 265));
 
     // A file name is bytes: one that is not UTF-8 is written as given, not under a replacement character.
-    const auto scrolledPng = (dir / "scrolled-\xFF.png").string();
+    const std::string scrolledPng = BytesFromPath(dir.Path()) + "/scrolled-\xFF.png";
     const RunResult scrolled = RunTool({"--scroll", "left", "--scroll-increment", "-3", "--ticks", "5",
                                         "--text-hex", "4142", "--proportional", "off", "--out", scrolledPng},
                                        dir);
     ASSERT_EQ(scrolled.ExitCode, 0) << scrolled.Err;
     EXPECT_NE(scrolled.Out.find("\"text_pixel_width\": 65,"), std::string::npos) << scrolled.Out;
     EXPECT_NE(scrolled.Out.find("\"scroll_offset_x\": -15,"), std::string::npos) << scrolled.Out;
-    EXPECT_TRUE(ReadFileBytes(scrolledPng).starts_with("\x89PNG")) << scrolledPng;
+    EXPECT_TRUE(ReadFileBytes(PathFromBytes(scrolledPng)).starts_with("\x89PNG")) << scrolledPng;
 }
 
 TEST(RenderTool, RefusesBadOptionsWithoutWritingAFile)

@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "i18n/TBabelfish2000.h"
+#include "platform/BytePath.h"
 
 #include <exception>
 
@@ -10,7 +11,7 @@ int WriteGeneratedItlFile(TBabelfish2000& engine, const std::string& out, const 
 {
     engine.SetAutoCreateItlFile(false);
     try {
-        engine.WriteItlFile(out);
+        engine.WriteItlFile(PathFromBytes(out));
     } catch (const std::exception& error) {
         return Fail(1, command + ": " + error.what());
     }

@@ -1,11 +1,15 @@
 #include "platform/TFileStream.h"
 
+#include "platform/BytePath.h"
+
 #include "FileIo.h"
 #include "platform/LastError.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+
+TFileStream::TFileStream(const std::string& name, Mode mode) : TFileStream(PathFromBytes(name), mode) {}
 
 TFileStream::TFileStream(const std::filesystem::path& path, Mode mode) : FPath(path.string())
 {

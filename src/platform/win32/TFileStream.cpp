@@ -1,5 +1,6 @@
 #include "platform/TFileStream.h"
 
+#include "platform/BytePath.h"
 #include "platform/LastError.h"
 
 #include <windows.h>
@@ -19,7 +20,9 @@ DWORD Chunk(std::size_t left)
 
 } // namespace
 
-TFileStream::TFileStream(const std::filesystem::path& path, Mode mode) : FPath(path.string())
+TFileStream::TFileStream(const std::string& name, Mode mode) : TFileStream(PathFromBytes(name), mode) {}
+
+TFileStream::TFileStream(const std::filesystem::path& path, Mode mode) : FPath(BytesFromPath(path))
 {
     const bool reading = mode == Mode::Read;
     // Others may read and write beside us, as they may on Linux; a file being replaced stays
