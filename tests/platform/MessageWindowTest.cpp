@@ -3,6 +3,7 @@
 #include "platform/MessageWindow.h"
 #include "Peer.h"
 #include "PeerPattern.h"
+#include "Recorder.h"
 #include "support/PrivateEnvironment.h"
 
 #include <algorithm>
@@ -11,25 +12,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace {
-
-struct Received
-{
-    WindowHandle Sender = 0;
-    std::uint32_t Word = 0;
-    std::string Bytes;
-    int Count = 0;
-};
-
-WindowProcedure Recorder(Received& into)
-{
-    return [&into](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
-        into = {sender, word, std::string(bytes), into.Count + 1};
-    };
-}
-
-} // namespace
 
 TEST(MessageWindow, RegistersFindsDeliversAndUnregisters)
 {

@@ -4,6 +4,7 @@
 #include "Peer.h"
 #include "PeerPattern.h"
 #include "RawWire.h"
+#include "Recorder.h"
 #include "platform/MessageWindow.h"
 #include "platform/PlatformError.h"
 #include "platform/RuntimeFolder.h"
@@ -26,21 +27,6 @@
 #include <vector>
 
 namespace {
-
-struct Received
-{
-    WindowHandle Sender = 0;
-    std::uint32_t Word = 0;
-    std::string Bytes;
-    int Count = 0;
-};
-
-WindowProcedure Recorder(Received& into)
-{
-    return [&into](WindowHandle sender, std::uint32_t word, std::string_view bytes) {
-        into = {sender, word, std::string(bytes), into.Count + 1};
-    };
-}
 
 // Serves `window` as an event loop would until `done` says so (or a generous safety net, not a
 // timing check, runs out).
